@@ -13,7 +13,7 @@
 //               must stand on an earlier line; the level is the number of
 //               components.
 //  type         node int string s64 opaque uint long ulong u64 u8 u16 s8 s16 s32
-//               u32 (the CTLTYPE_ names), or a number 0..255.
+//               u32 (the CTLTYPE_ names), or a number 0..255. Default: node.
 //  flags        flag names joined by '+' (RD+WR+TUN; RW for both), a number
 //               (0x80000000), or '-' or nothing for none.
 //  format       the text; '~' for an absent (null) format. Default: '~'.
@@ -22,12 +22,16 @@
 //               separated by ',' in decimal or 0x hex, each stored in the type's
 //               element size in the machine's byte order. Any type: 'x:' then
 //               hex byte pairs gives the raw bytes ('x:' alone: zero bytes).
+//               Other types without an element size: the text's bytes, no NUL.
 //               '~' or left out: the node has no value (probe fails, ENOENT).
 //  description  the text, with the escapes below. Default: the empty text.
 //  handler      'yes', 'no', or 'fail' (the query fails with ENOENT).
 //               Default: 'no' for type node, 'yes' otherwise.
 //  oid          the node's last OID component as a signed decimal number.
 //               Default: its 1-based position among its siblings.
+//
+// In the tree a node of type node without children has an empty children list
+// (first null); every other childless node has none (null).
 //
 // Escapes in texts: \n \t \\ \| \xHH (any byte, NUL included for values).
 //
@@ -72,7 +76,8 @@ std::vector<unsigned char> value_of(const std::string &name);
 // Sets the raw value of a node.
 void set_value_of(const std::string &name, const std::vector<unsigned char> &bytes);
 
-// Every successful or refused write, in order.
+// Every successful or refused write, in order (a write failed by fail() is
+// recorded as refused).
 struct write_record {
     std::vector<int> oid;
     std::vector<unsigned char> bytes;
@@ -82,6 +87,10 @@ const std::vector<write_record> &writes();
 
 // How many calls of each kind reached the kernel (faulted ones included).
 int calls(op what);
+
+// Trees from oidtree_mib() not yet given back to oidtree_freemib(). Freeing a
+// tree that was not handed out, or twice, aborts the test program.
+int live_trees();
 
 // The OID of a node, for building calls by hand.
 std::vector<int> oid_of(const std::string &name);
