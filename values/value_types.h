@@ -13,4 +13,9 @@ struct value_type {
 inline constexpr unsigned value_type_count = 16;
 extern const value_type value_types[value_type_count];
 
+// The row of a type code, or null for a code beyond the table.
+inline const value_type *value_type_of(unsigned type) {
+    return type < value_type_count ? &value_types[type] : nullptr;
+}
+
 } // namespace mibscope
