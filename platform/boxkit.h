@@ -67,6 +67,8 @@ struct boxkit_formitem {
     uint32_t field_col;
     uint32_t field_width;
     uint32_t max_length; // characters; an initial text longer than this is kept whole
+                         // (typing then adds nothing until it is shorter); 0: no limit.
+                         // Without BOXKIT_FIELD_EXTEND, field_width limits it too.
     char *value;         // out: null, or the field's text, allocated with malloc(); the
                          // caller releases it with free()
     uint32_t flags;
@@ -91,8 +93,12 @@ int boxkit_msgbox(const boxkit_conf *conf, const char *text, int height, int wid
 // `focus` is in and out: the row focused when the menu opens and when it closes.
 int boxkit_menu(const boxkit_conf *conf, const char *text, int height, int width,
                 unsigned int list_height, int item_count, boxkit_menuitem *items, int *focus);
-// BOXKIT_OK when accepted, with every item's `value` set. `focus` (may be null)
-// is the focused field, in and out.
+// BOXKIT_OK when accepted, with every item's `value` set. Once the form has
+// been shown, every return sets each item's `value` to the text in its field
+// as the form closed (Cancel and ESC too), overwriting without freeing what
+// was there; a BOXKIT_ERROR before the form was shown (bad arguments, no
+// boxkit_init) leaves the values untouched. `focus` (may be null) is the
+// focused field, in and out.
 int boxkit_form(const boxkit_conf *conf, const char *text, int height, int width,
                 unsigned int form_height, unsigned int item_count, boxkit_formitem *items,
                 int *focus);
