@@ -635,7 +635,8 @@ int sysctl(const int *name, unsigned int namelen, void *oldp, size_t *oldlenp, c
         } else {
             if (n->value->size() > *oldlenp)
                 return fake_kernel::failure(ENOMEM);
-            std::memcpy(oldp, n->value->data(), n->value->size());
+            if (!n->value->empty())
+                std::memcpy(oldp, n->value->data(), n->value->size());
             *oldlenp = n->value->size();
         }
     } else if (oldp || !newp) {
