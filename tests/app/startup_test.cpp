@@ -13,6 +13,7 @@
 #include "tests/app/program_run.h"
 #include "tests/support/dialog_double.h"
 #include "tests/support/fake_kernel.h"
+#include "tests/values/alloc_failure.h"
 
 namespace {
 
@@ -257,6 +258,31 @@ TEST_F(Startup, FailingStartupDialogsDie) {
             run_program_to_stderr({});
         },
         ::testing::ExitedWithCode(1), "^Error: libboxkit mib box broke\\.\n$");
+}
+
+TEST_F(Startup, AllocationFailuresDie) {
+    struct failure_case {
+        alloc_failure::fn what;
+        int nth;
+        bool module_loaded;
+        const char *message;
+    };
+    const std::vector<failure_case> cases = {
+        {alloc_failure::fn::calloc, 1, true, "alloc main window menu items"},
+        {alloc_failure::fn::calloc, 2, true, "alloc index \\[menu item -> tree node\\]"},
+        {alloc_failure::fn::asprintf, 1, false, "asprint\\(\\) text kmod dialog"},
+    };
+    for (const failure_case &c : cases) {
+        SCOPED_TRACE(c.message);
+        EXPECT_EXIT(
+            {
+                fake_kernel::set_module_loaded(c.module_loaded);
+                alloc_failure::fail_nth(c.what, c.nth);
+                run_program_to_stderr({});
+            },
+            ::testing::ExitedWithCode(1),
+            std::string("^Error: ") + c.message + " Cannot allocate memory\\.\n$");
+    }
 }
 
 TEST(CountNodes, CountsEveryNodeAtEveryDepth) {
