@@ -40,7 +40,7 @@ TEST(procfs_values, read_gives_the_content_less_one_trailing_newline) {
     };
     fixture_tree t;
     for (size_t i = 0; i < std::size(cases); ++i)
-        t.file("v" + std::to_string(i), cases[i].content);
+        t.file({'v', static_cast<char>('0' + i)}, cases[i].content);
     held_snapshot snap(take_snapshot(t.root().c_str()));
     ASSERT_NE(snap.list, nullptr);
     for (size_t i = 0; i < std::size(cases); ++i) {
