@@ -47,6 +47,7 @@ struct state {
     bool mib_fails = false;
     std::map<std::pair<op, std::string>, fault> faults;
     std::map<std::string, std::vector<unsigned char>> pending_changes;
+    std::map<std::string, size_t> reported_sizes;
     std::vector<write_record> write_log;
     std::map<op, int> counters;
     std::string log_path;
@@ -547,6 +548,11 @@ void change_after_probe(const std::string &name, const std::vector<unsigned char
     kernel().pending_changes[name] = bytes;
 }
 
+void report_size(const std::string &name, size_t size) {
+    named(name);
+    kernel().reported_sizes[name] = size;
+}
+
 std::vector<unsigned char> value_of(const std::string &name) {
     const node_def &n = named(name);
     return n.value ? *n.value : std::vector<unsigned char>{};
@@ -627,6 +633,11 @@ int sysctl(const int *name, unsigned int namelen, void *oldp, size_t *oldlenp, c
             return fake_kernel::failure(ENOENT);
         if (!oldp) {
             *oldlenp = n->value->size();
+            auto reported = s.reported_sizes.find(n->name);
+            if (reported != s.reported_sizes.end()) {
+                *oldlenp = reported->second;
+                s.reported_sizes.erase(reported);
+            }
             auto change = s.pending_changes.find(n->name);
             if (change != s.pending_changes.end()) {
                 n->value = change->second;

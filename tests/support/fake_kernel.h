@@ -41,6 +41,7 @@
 // replaces the value.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -70,6 +71,10 @@ void fail(op what, const std::string &name, int err, int count = 1);
 // After the next size probe of `name`, its value becomes `bytes`, so that the
 // following read sees a value of another size.
 void change_after_probe(const std::string &name, const std::vector<unsigned char> &bytes);
+
+// The next size probe of `name` reports `size` instead of the value's length,
+// for sizes that no real value could have.
+void report_size(const std::string &name, size_t size);
 
 // The current raw value of a node (after writes); empty when it has none.
 std::vector<unsigned char> value_of(const std::string &name);

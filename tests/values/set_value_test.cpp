@@ -81,6 +81,13 @@ TEST_F(SetValue, RefusalsComeBeforeAnythingElse) {
     }
     EXPECT_EQ(fake_kernel::calls(op::probe), 0);
     EXPECT_TRUE(fake_kernel::writes().empty());
+
+    // No node at the focus, or no focus: nothing at all.
+    dialog_double::reset();
+    oidtree_object *none[1] = {nullptr};
+    mibscope::set_value(none, 0);
+    mibscope::set_value(none, -1);
+    EXPECT_TRUE(dialog_double::calls().empty());
 }
 
 TEST_F(SetValue, FormShowsTheCurrentValueInItsOneField) {

@@ -232,6 +232,16 @@ TEST_F(ValueText, AllocationFailures) {
     alloc_failure::fail_nth(fn::malloc);
     EXPECT_EQ(preview(tree["t.int"]), "");
 
+    // A probed size whose double does not fit in memory at all.
+    const int reads = fake_kernel::calls(op::read);
+    for (size_t size : {SIZE_MAX, SIZE_MAX / 2 + 1}) {
+        fake_kernel::report_size("t.int", size);
+        EXPECT_EQ(read(tree["t.int"]), "Cannot allocate memory for value") << size;
+        fake_kernel::report_size("t.int", size);
+        EXPECT_EQ(mibscope::value_preview(tree["t.int"], &text), -1) << size;
+    }
+    EXPECT_EQ(fake_kernel::calls(op::read), reads);
+
     // Not even the reason or the preview can be allocated.
     const struct {
         const char *name;
