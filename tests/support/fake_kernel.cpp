@@ -510,8 +510,9 @@ int do_write(node_def *n, const int *name, unsigned namelen, const void *newp, s
 
 void load(const std::string &description) {
     state fresh = parse(description);
-    // Trees handed out before stay valid until released.
+    // Trees handed out before stay valid until released; the write log file stays set.
     fresh.live = std::move(kernel().live);
+    fresh.log_path = kernel().log_path;
     kernel() = std::move(fresh);
 }
 
