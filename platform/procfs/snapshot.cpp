@@ -66,7 +66,7 @@ struct level_scratch {
 
 class tree_reader {
   public:
-    tree_reader(arena &mem) : mem_(mem) {
+    explicit tree_reader(arena &mem) : mem_(mem) {
         empty_ = copy_text("");
         node_format_ = copy_text("N");
         string_format_ = copy_text("A");
