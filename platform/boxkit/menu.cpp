@@ -16,10 +16,11 @@ namespace {
 struct menu_geometry {
     rect box;
     rect text;
-    rect frame; // the list's border
-    rect list;  // the rows inside it
-    int separator_row;
+    rect frame;        // the list's border
+    rect list;         // the rows inside it
+    int separator_row; // 0: none
     int button_y;
+    bool compact; // no room for the text, the list's border and the separator
 };
 
 class menu_dialog {
@@ -81,14 +82,24 @@ void menu_dialog::layout() {
     const int h = choose_extent(height_, static_cast<uint64_t>(text_lines) + want + 6,
                                 conf_.min_height, area.height);
     g_.box = centre_box(area, h, w);
-    const int remaining = std::max(h - 6, 0);
-    const int list_min = static_cast<int>(std::min<uint64_t>(want, 3));
-    const int text_rows = std::min(text_lines, std::max(remaining - list_min, 0));
-    const int list_rows = remaining - text_rows;
-    g_.text = {g_.box.top + 1, g_.box.left + 2, text_rows, inner};
-    g_.frame = {g_.box.top + 1 + text_rows, g_.box.left + 2, list_rows + 2, inner};
-    g_.list = {g_.frame.top + 1, g_.frame.left + 1, list_rows, std::max(inner - 2, 0)};
-    g_.separator_row = h - 3;
+    g_.compact = h < 7;
+    if (g_.compact) {
+        // Too low for the text, the list's border and the separator: the rows
+        // go straight between the top border and the buttons.
+        g_.text = {g_.box.top + 1, g_.box.left + 2, 0, inner};
+        g_.frame = {g_.box.top + 1, g_.box.left + 1, 0, 0};
+        g_.list = {g_.box.top + 1, g_.box.left + 1, std::max(h - 3, 0), std::max(w - 2, 0)};
+        g_.separator_row = 0;
+    } else {
+        const int remaining = h - 6;
+        const int list_min = static_cast<int>(std::min<uint64_t>(want, 3));
+        const int text_rows = std::min(text_lines, std::max(remaining - list_min, 0));
+        const int list_rows = remaining - text_rows;
+        g_.text = {g_.box.top + 1, g_.box.left + 2, text_rows, inner};
+        g_.frame = {g_.box.top + 1 + text_rows, g_.box.left + 2, list_rows + 2, inner};
+        g_.list = {g_.frame.top + 1, g_.frame.left + 1, list_rows, std::max(inner - 2, 0)};
+        g_.separator_row = h - 3;
+    }
     g_.button_y = g_.box.top + h - 2;
     text_.top = 0;
     keep_focus_visible();
@@ -149,10 +160,11 @@ void menu_dialog::draw_bottom_text() {
 void menu_dialog::draw() {
     draw_frame(g_.box, conf_.title);
     text_.draw(g_.text, role::box);
-    draw_border(g_.frame, role::border);
+    if (!g_.compact)
+        draw_border(g_.frame, role::border);
     for (int row = 0; row < g_.list.height && top_ + row < count_; ++row)
         draw_row(top_ + row);
-    if (count_ > g_.list.height && g_.frame.height >= 2) {
+    if (count_ > g_.list.height && !g_.compact) {
         const std::string where = std::to_string(focus_ + 1) + "/" + std::to_string(count_);
         draw_indicator(g_.frame, g_.frame.top + g_.frame.height - 1, where);
     }

@@ -40,8 +40,10 @@ int text_dialog(const boxkit_conf &conf, const char *text, int height, int width
         const int h =
             choose_extent(height, view.lines.size() + chrome_rows, conf.min_height, area.height);
         g.box = centre_box(area, h, w);
-        g.text = {g.box.top + 1, g.box.left + 2, std::max(h - chrome_rows, 0), std::max(w - 4, 0)};
-        g.separator_row = h - 3;
+        // Without room for a line of text and the separator, the separator goes.
+        const int rows = wait && h < 5 ? h - 3 : h - chrome_rows;
+        g.text = {g.box.top + 1, g.box.left + 2, std::max(rows, 0), std::max(w - 4, 0)};
+        g.separator_row = wait && h >= 5 ? h - 3 : 0;
         g.button_y = g.box.top + h - 2;
         view.clamp(g.text.height);
     };
@@ -54,7 +56,8 @@ int text_dialog(const boxkit_conf &conf, const char *text, int height, int width
             draw_buttons(g.box, g.button_y, buttons, focused, conf.menu_button_shortcuts);
         }
         if (view.scrollable(g.text.height)) {
-            const int y = wait ? g.box.top + g.separator_row : g.box.top + g.box.height - 1;
+            const int y =
+                g.separator_row > 0 ? g.box.top + g.separator_row : g.box.top + g.box.height - 1;
             draw_indicator(g.box, y, view.position(g.text.height));
         }
         show();
