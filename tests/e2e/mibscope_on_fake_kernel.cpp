@@ -1,0 +1,63 @@
+// The program on the in-memory kernel, for end-to-end tests in a terminal.
+// Leading arguments of its own choose the kernel; they are removed before the
+// rest goes to the program's entry point as its command line:
+//
+//   mibscope_on_fake_kernel --mib <file> [--no-module] [--no-mib]
+//                           [--write-log <file>] [--] [program options...]
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "app/startup.h"
+#include "tests/support/fake_kernel.h"
+
+int main(int argc, char **argv) {
+    std::string mib_path;
+    bool module_loaded = true;
+    bool mib_fails = false;
+    std::string write_log;
+    int i = 1;
+    for (; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--mib" && i + 1 < argc) {
+            mib_path = argv[++i];
+        } else if (arg == "--write-log" && i + 1 < argc) {
+            write_log = argv[++i];
+        } else if (arg == "--no-module") {
+            module_loaded = false;
+        } else if (arg == "--no-mib") {
+            mib_fails = true;
+        } else if (arg == "--") {
+            ++i;
+            break;
+        } else {
+            break;
+        }
+    }
+    if (mib_path.empty()) {
+        std::fprintf(stderr,
+                     "usage: %s --mib <file> [--no-module] [--no-mib] "
+                     "[--write-log <file>] [--] [options...]\n",
+                     argv[0]);
+        return 2;
+    }
+    try {
+        fake_kernel::load_file(mib_path);
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "%s: %s\n", mib_path.c_str(), e.what());
+        return 2;
+    }
+    fake_kernel::set_module_loaded(module_loaded);
+    fake_kernel::set_mib_fails(mib_fails);
+    if (!write_log.empty())
+        fake_kernel::set_write_log(write_log);
+
+    // The program sees its own name followed by the remaining arguments.
+    std::vector<char *> program_argv{argv[0]};
+    for (; i < argc; ++i)
+        program_argv.push_back(argv[i]);
+    program_argv.push_back(nullptr);
+    return mibscope::mibscope_main(static_cast<int>(program_argv.size()) - 1, program_argv.data());
+}
