@@ -165,7 +165,8 @@ int tmux_session::exit_status() {
 }
 
 std::string tmux_session::output() {
-    const std::string all = tmux({"capture-pane", "-p", "-t", session_name, "-S", "-", "-E", "-"});
+    const std::string all =
+        tmux({"capture-pane", "-p", "-J", "-t", session_name, "-S", "-", "-E", "-"});
     std::istringstream in(all);
     std::string line;
     std::string out;

@@ -63,7 +63,8 @@ class tmux_session {
     // signal ended it; -1 while it runs.
     int exit_status();
     // What the terminal shows once the command has exited, history included:
-    // what it printed after giving the terminal back. Trailing empty lines and
+    // what it printed after giving the terminal back, lines that the terminal
+    // wrapped joined again. Trailing empty lines and
     // tmux's own "Pane is dead" line are left out.
     std::string output();
 
