@@ -42,12 +42,19 @@ extern "C" void on_fatal_signal(int sig) {
     std::raise(sig);
 }
 
+// The handlers in place before the terminal was taken over (ncurses installs
+// some of its own while it starts), put back by boxkit_end.
+void save_signal_handlers() {
+    for (size_t i = 0; i < std::size(handled_signals); ++i)
+        sigaction(handled_signals[i], nullptr, &previous_actions[i]);
+}
+
 void install_signal_handlers() {
     struct sigaction action {};
     action.sa_handler = on_fatal_signal;
     sigemptyset(&action.sa_mask);
-    for (size_t i = 0; i < std::size(handled_signals); ++i)
-        sigaction(handled_signals[i], &action, &previous_actions[i]);
+    for (int sig : handled_signals)
+        sigaction(sig, &action, nullptr);
 }
 
 void restore_signal_handlers() {
@@ -186,6 +193,7 @@ int boxkit_init(void) {
         codeset && (std::strcmp(codeset, "UTF-8") == 0 || std::strcmp(codeset, "utf8") == 0);
 
     set_escdelay(25);
+    save_signal_handlers();
     the_screen = newterm(term, stdout, stdin);
     if (!the_screen) {
         set_error("cannot start terminal type \"%s\"", printable(term).c_str());

@@ -229,6 +229,7 @@ int main(int argc, char **argv) {
     }
 
     if (boxkit_init() == BOXKIT_ERROR) {
+        boxkit_end(); // harmless after a failed start; the error text outlives it
         std::printf("init failed: %s\n", boxkit_geterror());
         return 1;
     }

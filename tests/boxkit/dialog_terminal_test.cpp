@@ -2,6 +2,8 @@
 // are typed into it and the screen is read back; what the dialog returned is
 // what the driver prints after boxkit_end.
 #include <csignal>
+#include <cstdio>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <memory>
 #include <sstream>
@@ -75,6 +77,27 @@ long column_of(const std::string &screen, const std::string &part) {
         return column;
     }
     return -1;
+}
+
+// Row of the first line holding `part`.
+long row_of(const std::string &screen, const std::string &part) {
+    const std::vector<std::string> lines = lines_of(screen);
+    for (size_t i = 0; i < lines.size(); ++i)
+        if (contains(lines[i], part))
+            return static_cast<long>(i);
+    return -1;
+}
+
+// What an xterm-style terminal sends for a mouse event: the button code, the
+// column and the row, each offset by 32 (and the position counted from 1).
+std::string mouse_report(int button, long column, long row) {
+    return std::string("\x1b[M") + static_cast<char>(32 + button) + static_cast<char>(33 + column) +
+           static_cast<char>(33 + row);
+}
+
+// A click: the left button pressed and released.
+std::string mouse_click(long column, long row) {
+    return mouse_report(0, column, row) + mouse_report(3, column, row);
 }
 
 // Display columns of a line of the screen (box-drawing characters count one).
@@ -152,6 +175,22 @@ TEST_F(Dialog, LongTextScrollsToItsLastLine) {
     s->send_keys({"Home"});
     EXPECT_TRUE(s->wait_for_text("line 1 ")) << s->screen();
     close_with(*s, {"Enter"});
+}
+
+TEST_F(Dialog, AMebibyteOfTextIsReadableToItsLastByte) {
+    const std::string path = ::testing::TempDir() + "boxkit_mebibyte.txt";
+    {
+        std::ofstream out(path, std::ios::binary);
+        for (int i = 0; out.tellp() < (1 << 20); ++i)
+            out << "word" << i << (i % 13 == 0 ? "\n" : " ");
+        out << "LAST-BYTES";
+    }
+    auto s = open({"msgbox", "--text-file", path}, "word0");
+    s->send_keys({"End"});
+    EXPECT_TRUE(s->wait_for_text("LAST-BYTES")) << s->screen();
+    EXPECT_TRUE(contains(s->screen(), "100%"));
+    EXPECT_TRUE(contains(close_with(*s, {"Enter"}), "rc=0"));
+    std::remove(path.c_str());
 }
 
 TEST_F(Dialog, MenuButtonsComeInOrderAndHide) {
@@ -285,6 +324,24 @@ TEST_F(Dialog, MenuFocusIsClampedAndEmptyMenusWork) {
         EXPECT_TRUE(contains(out, "rc=0")) << out;
         EXPECT_TRUE(contains(out, c.focus)) << out;
     }
+}
+
+TEST_F(Dialog, MouseClicksFocusRowsAndPressButtonsAndTheWheelScrolls) {
+    auto s = open({"menu", "--rows", "50", "--main-menu"}, "<Quit>");
+    std::string screen = s->screen();
+    s->type(mouse_click(column_of(screen, "row 3"), row_of(screen, "row 3")));
+    EXPECT_TRUE(s->wait_for_text("bottom 3")) << s->screen();
+    s->type(mouse_report(65, column_of(screen, "row 3"), row_of(screen, "row 3"))); // wheel down
+    EXPECT_TRUE(s->wait_until([](const std::string &now) {
+        return !contains(now, "row 2\n") && !contains(now, "row 2 ");
+    })) << s->screen();
+    screen = s->screen();
+    EXPECT_TRUE(contains(screen, "row 17"));
+    s->type(mouse_click(column_of(screen, "<Quit>") + 1, row_of(screen, "<Quit>")));
+    ASSERT_TRUE(s->wait_for_exit()) << s->screen();
+    const std::string out = s->output();
+    EXPECT_TRUE(contains(out, "rc=9")) << out;
+    EXPECT_TRUE(contains(out, "focus=3")) << out;
 }
 
 const std::string form_field(const std::string &initial, int max_length, int flags = 24) {
