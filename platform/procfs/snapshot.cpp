@@ -162,8 +162,7 @@ class tree_reader {
             std::memcpy(name, parent->name, prefix - 1);
             name[prefix - 1] = '.';
         }
-        for (std::size_t i = 0; i < e.length; ++i)
-            name[prefix + i] = component[i] == '.' ? '/' : component[i];
+        component_name(component, e.length, name + prefix);
         name[prefix + e.length] = '\0';
         node.name = name;
 
@@ -248,6 +247,11 @@ located locate(const int *oid, std::size_t level) {
         list = node->children;
     }
     return {node, snap.root.c_str()};
+}
+
+void component_name(const char *component, std::size_t length, char *out) {
+    for (std::size_t i = 0; i < length; ++i)
+        out[i] = component[i] == '.' ? '/' : component[i];
 }
 
 std::string node_path(const located &at) {

@@ -51,6 +51,11 @@ struct located {
 };
 located locate(const int *oid, std::size_t level);
 
+// Writes the name component of the directory entry `component` (`length`
+// bytes, never holding a '/') to `out`, which has room for `length` bytes:
+// each '.' becomes '/', so that a dotted name keeps one '.' per level.
+void component_name(const char *component, std::size_t length, char *out);
+
 // The file path of a node: root, '/', and the name with '.' and '/' swapped.
 // The swap is exact because a component never holds a '/'.
 std::string node_path(const located &at);
