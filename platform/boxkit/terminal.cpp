@@ -49,12 +49,14 @@ void save_signal_handlers() {
         sigaction(handled_signals[i], nullptr, &previous_actions[i]);
 }
 
+// A signal that the process ignores (as under nohup) stays ignored.
 void install_signal_handlers() {
     struct sigaction action {};
     action.sa_handler = on_fatal_signal;
     sigemptyset(&action.sa_mask);
-    for (int sig : handled_signals)
-        sigaction(sig, &action, nullptr);
+    for (size_t i = 0; i < std::size(handled_signals); ++i)
+        if (previous_actions[i].sa_handler != SIG_IGN)
+            sigaction(handled_signals[i], &action, nullptr);
 }
 
 void restore_signal_handlers() {

@@ -503,6 +503,14 @@ TEST_F(Dialog, SignalsLeaveTheTerminalRestored) {
         // The program's screen is gone: the terminal is back on its normal screen.
         EXPECT_FALSE(contains(s->output(), "Navigate")) << s->output();
     }
+
+    // A signal ignored before the dialogs start (as under nohup) stays ignored.
+    tmux_session ignoring(
+        {"sh", "-c",
+         "trap '' HUP; exec " + std::string(BOXKIT_DRIVER) + " menu --rows 5 --main-menu"});
+    ASSERT_TRUE(ignoring.wait_for_text("<Quit>"));
+    ::kill(ignoring.pid(), SIGHUP);
+    EXPECT_TRUE(contains(close_with(ignoring, {"q"}), "rc=9"));
 }
 
 } // namespace
