@@ -471,7 +471,10 @@ TEST_F(Dialog, InitFailsClearlyWithoutAUsableTerminal) {
          "init failed: standard output is not a terminal"},
         {{"env", "TERM=xyz", BOXKIT_DRIVER, "msgbox", "--text", "x"},
          "init failed: unknown terminal type \"xyz\""},
-        {{"env", "TERM=", BOXKIT_DRIVER, "msgbox", "--text", "x"}, "init failed: "},
+        {{"env", "TERM=", BOXKIT_DRIVER, "msgbox", "--text", "x"},
+         "init failed: the TERM environment variable is not set"},
+        {{"env", "TERM=dumb", BOXKIT_DRIVER, "msgbox", "--text", "x"},
+         "init failed: terminal type \"dumb\" cannot position the cursor"},
     };
     for (const auto &c : cases) {
         tmux_session s(c.command);
