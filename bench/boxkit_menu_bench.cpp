@@ -195,7 +195,10 @@ int main(int argc, char **argv) {
     key_end = capability("kend");
     key_home = capability("khome");
 
-    benchmark::ConsoleReporter reporter;
+    // Colours only when the report goes to a terminal.
+    benchmark::ConsoleReporter reporter(isatty(report_fd)
+                                            ? benchmark::ConsoleReporter::OO_ColorTabular
+                                            : benchmark::ConsoleReporter::OO_Tabular);
     reporter.SetOutputStream(&report);
     reporter.SetErrorStream(&report);
     benchmark::RunSpecifiedBenchmarks(&reporter);
