@@ -2,6 +2,7 @@
 // keys that every dialog reads the same way, and the box frame.
 #pragma once
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
