@@ -80,6 +80,92 @@ inline bool wait_bottom(tmux_test::tmux_session &s, const std::string &text) {
     return s.wait_until([&](const std::string &screen) { return bottom_of(screen) == text; });
 }
 
+// Presses Down until the focused row's bottom text is `name`; false when the
+// focus stops moving first or after `limit` presses.
+inline bool move_down_to(tmux_test::tmux_session &s, const std::string &name, int limit = 100) {
+    std::string bottom = bottom_of(s.screen());
+    for (int i = 0; i < limit && bottom != name; ++i) {
+        const std::string before = bottom;
+        s.send_keys({"Down"});
+        if (!s.wait_until(
+                [&](const std::string &screen) {
+                    bottom = bottom_of(screen);
+                    return bottom != before;
+                },
+                std::chrono::milliseconds(500)))
+            return false;
+    }
+    return bottom == name;
+}
+
+// A line as its screen cells, one UTF-8 character each (the screens of these
+// tests hold no wide characters).
+inline std::vector<std::string> cells(const std::string &line) {
+    std::vector<std::string> r;
+    for (unsigned char c : line) {
+        if ((c & 0xC0) == 0x80 && !r.empty())
+            r.back() += static_cast<char>(c);
+        else
+            r.emplace_back(1, static_cast<char>(c));
+    }
+    return r;
+}
+
+// What one bordered box shows: the title in its top border, and its text rows
+// down to the line above its buttons, each without the border, the one blank
+// of padding and trailing blanks; trailing empty rows left out.
+struct box_view {
+    std::string title;
+    std::vector<std::string> text;
+};
+
+// The box whose text holds `anchor`: the nearest left border "│" left of the
+// anchor's first occurrence gives the box's column. Empty when no line holds
+// `anchor`.
+inline box_view box_with(const std::string &screen, const std::string &anchor) {
+    const std::vector<std::string> rows = lines(screen);
+    std::vector<std::vector<std::string>> grid;
+    for (const std::string &line : rows)
+        grid.push_back(cells(line));
+    auto cell = [&](size_t row, size_t col) -> std::string {
+        return row < grid.size() && col < grid[row].size() ? grid[row][col] : "";
+    };
+    box_view box;
+    size_t row = 0;
+    long left = -1;
+    for (; row < grid.size() && left < 0; ++row) {
+        const size_t at = rows[row].find(anchor);
+        if (at == std::string::npos)
+            continue;
+        const long col = static_cast<long>(cells(rows[row].substr(0, at)).size());
+        for (left = col - 1; left >= 0 && cell(row, static_cast<size_t>(left)) != "│"; --left) {
+        }
+    }
+    if (left < 0)
+        return box;
+    const size_t col = static_cast<size_t>(left);
+    size_t first = row - 1;
+    while (first > 0 && cell(first - 1, col) == "│")
+        --first;
+    if (first > 0) {
+        for (size_t c = col + 1; c < grid[first - 1].size() && cell(first - 1, c) != "┐"; ++c)
+            if (cell(first - 1, c) != "─")
+                box.title += cell(first - 1, c);
+    }
+    for (size_t r = first; r < grid.size() && cell(r, col) == "│"; ++r) {
+        std::string text;
+        for (size_t c = col + 1; c < grid[r].size() && cell(r, c) != "│"; ++c)
+            text += cell(r, c);
+        if (!text.empty() && text[0] == ' ')
+            text.erase(0, 1);
+        text.erase(text.find_last_not_of(' ') + 1);
+        box.text.push_back(text);
+    }
+    while (!box.text.empty() && box.text.back().empty())
+        box.text.pop_back();
+    return box;
+}
+
 // Waits for the program to end and returns what the shell reported after it.
 inline std::string ending(tmux_test::tmux_session &s) {
     if (!s.wait_for_exit(std::chrono::seconds(10)))
