@@ -229,7 +229,8 @@ TEST_F(PropertiesSetValueE2E, SetValueWritesWhatIsConfirmedAndNothingElse) {
         // A list in base 0, a blank before a number allowed.
         {"hw.ports", "integer", "I", "10,20,30", "0x28,050, 60", enter, "10,20,30 -> 0x28,050, 60",
          "3.1234 28000000280000003c000000"},
-        // The value is read anew; the kernel refuses a list of another length.
+        // The value is read anew; the kernel refuses a list of another length
+        // (the log records the refused write too).
         {"hw.ports", "integer", "I", "40,40,60", "1,2", button,
          "Cannot set value: error sysctl() Invalid argument", "3.1234 0100000002000000"},
         // Texts refused before anything is written.
