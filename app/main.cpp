@@ -1,3 +1,5 @@
 #include "app/startup.h"
 
-int main(int argc, char **argv) { return mibscope::mibscope_main(argc, argv); }
+int main(int argc, char **argv) {
+    return mibscope::mibscope_main(argc, argv);
+}

@@ -23,13 +23,13 @@ inline constexpr int BOXKIT_RIGHT1 = 9;
 // boxkit_initconf() turns every setting off or empty: library-chosen sizes and
 // labels, an OK button, and on a menu or form a Cancel button.
 struct boxkit_conf {
-    const char *title;          // shown in the top border; null: none
-    bool esc_enabled;           // ESC closes the dialog with BOXKIT_ESC
-    bool markup;                // interpret \Zb (bold), \Zu (underline), \Zn (normal)
-    uint32_t min_height;        // smallest automatic size, rows
-    uint32_t min_width;         // smallest automatic size, columns
-    uint32_t top_margin;        // screen rows kept free above the dialog
-    uint32_t bottom_margin;     // screen rows kept free below the dialog
+    const char *title;           // shown in the top border; null: none
+    bool esc_enabled;            // ESC closes the dialog with BOXKIT_ESC
+    bool markup;                 // interpret \Zb (bold), \Zu (underline), \Zn (normal)
+    uint32_t min_height;         // smallest automatic size, rows
+    uint32_t min_width;          // smallest automatic size, columns
+    uint32_t top_margin;         // screen rows kept free above the dialog
+    uint32_t bottom_margin;      // screen rows kept free below the dialog
     const char *ok_button_label; // null: "OK"
     bool hide_ok_button;
     bool hide_cancel_button;
@@ -45,9 +45,9 @@ struct boxkit_conf {
 
 // One row of a menu. The texts stay the caller's.
 struct boxkit_menuitem {
-    const char *prefix;      // drawn before the name, padded to the widest prefix
+    const char *prefix; // drawn before the name, padded to the widest prefix
     bool selected;
-    uint32_t depth;          // indentation in columns
+    uint32_t depth; // indentation in columns
     const char *name;
     const char *description; // second column, unless menu_hide_descriptions
     const char *bottom_text; // shown on the screen's bottom line while the row has focus

@@ -8,15 +8,15 @@ struct oidtree_list;
 
 // One node of the tree. Every text is owned by the tree.
 struct oidtree_object {
-    oidtree_object *next;  // next sibling; null at the end of the list
-    int *oid;              // `level` numeric OID components
-    uint64_t level;        // number of OID components; 1 at the top level
-    char *name;            // full dotted name; always present
-    char *description;     // always present, may be empty
-    char *label;           // never read by the program
-    uint8_t type;          // CTLTYPE_ code, 0..15
-    uint32_t flags;        // CTLFLAG_ bits
-    char *format;          // may be null
+    oidtree_object *next;   // next sibling; null at the end of the list
+    int *oid;               // `level` numeric OID components
+    uint64_t level;         // number of OID components; 1 at the top level
+    char *name;             // full dotted name; always present
+    char *description;      // always present, may be empty
+    char *label;            // never read by the program
+    uint8_t type;           // CTLTYPE_ code, 0..15
+    uint32_t flags;         // CTLFLAG_ bits
+    char *format;           // may be null
     oidtree_list *children; // null, or a list whose `first` is null: no children
 };
 

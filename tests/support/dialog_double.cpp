@@ -83,11 +83,17 @@ int finish(call c, const std::optional<response> &r, int fallback) {
 
 } // namespace
 
-void reset() { the_state() = state{}; }
+void reset() {
+    the_state() = state{};
+}
 
-void script(kind what, response r) { the_state().scripts[what].push_back(std::move(r)); }
+void script(kind what, response r) {
+    the_state().scripts[what].push_back(std::move(r));
+}
 
-const std::vector<call> &calls() { return the_state().calls; }
+const std::vector<call> &calls() {
+    return the_state().calls;
+}
 
 std::vector<call> calls_of(kind what) {
     std::vector<call> r;
@@ -97,7 +103,9 @@ std::vector<call> calls_of(kind what) {
     return r;
 }
 
-int unscripted() { return the_state().unscripted; }
+int unscripted() {
+    return the_state().unscripted;
+}
 
 } // namespace dialog_double
 
@@ -142,8 +150,8 @@ int boxkit_infobox(const boxkit_conf *conf, const char *text, int height, int wi
 }
 
 int boxkit_msgbox(const boxkit_conf *conf, const char *text, int height, int width) {
-    return finish(dialog_call(kind::msgbox, conf, text, height, width),
-                  next_response(kind::msgbox), BOXKIT_OK);
+    return finish(dialog_call(kind::msgbox, conf, text, height, width), next_response(kind::msgbox),
+                  BOXKIT_OK);
 }
 
 int boxkit_menu(const boxkit_conf *conf, const char *text, int height, int width,
@@ -153,9 +161,8 @@ int boxkit_menu(const boxkit_conf *conf, const char *text, int height, int width
     c.item_count = item_count;
     for (int i = 0; i < item_count; ++i) {
         const boxkit_menuitem &it = items[i];
-        c.menu_items.push_back(menuitem_copy{it.prefix, copy_text(it.prefix), it.selected,
-                                             it.depth, copy_text(it.name),
-                                             copy_text(it.description),
+        c.menu_items.push_back(menuitem_copy{it.prefix, copy_text(it.prefix), it.selected, it.depth,
+                                             copy_text(it.name), copy_text(it.description),
                                              copy_text(it.bottom_text)});
     }
     c.focus_was_null = focus == nullptr;
@@ -176,10 +183,10 @@ int boxkit_form(const boxkit_conf *conf, const char *text, int height, int width
     c.item_count = static_cast<int>(item_count);
     for (unsigned i = 0; i < item_count; ++i) {
         const boxkit_formitem &it = items[i];
-        c.form_items.push_back(formitem_copy{
-            copy_text(it.label), it.label_row, it.label_col, copy_text(it.initial_text),
-            it.field_row, it.field_col, it.field_width, it.max_length, it.value == nullptr,
-            it.flags, copy_text(it.bottom_text)});
+        c.form_items.push_back(formitem_copy{copy_text(it.label), it.label_row, it.label_col,
+                                             copy_text(it.initial_text), it.field_row, it.field_col,
+                                             it.field_width, it.max_length, it.value == nullptr,
+                                             it.flags, copy_text(it.bottom_text)});
     }
     c.focus_was_null = focus == nullptr;
     c.focus_in = focus != nullptr ? *focus : 0;

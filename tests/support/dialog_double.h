@@ -48,25 +48,25 @@ struct formitem_copy {
 struct call {
     kind what;
     bool conf_was_null = false;
-    conf_copy conf;                   // infobox, msgbox, menu, form
-    std::optional<std::string> text;  // infobox, msgbox, menu, form
-    int height = 0, width = 0;        // infobox, msgbox, menu, form
-    int row = 0;                      // clear
-    unsigned list_height = 0;         // menu: list height; form: form height
-    int item_count = 0;               // menu, form
+    conf_copy conf;                  // infobox, msgbox, menu, form
+    std::optional<std::string> text; // infobox, msgbox, menu, form
+    int height = 0, width = 0;       // infobox, msgbox, menu, form
+    int row = 0;                     // clear
+    unsigned list_height = 0;        // menu: list height; form: form height
+    int item_count = 0;              // menu, form
     std::vector<menuitem_copy> menu_items;
     std::vector<formitem_copy> form_items;
-    bool focus_was_null = false;      // menu, form
-    int focus_in = 0;                 // menu, form: *focus when called
-    int result = 0;                   // what the call returned
+    bool focus_was_null = false; // menu, form
+    int focus_in = 0;            // menu, form: *focus when called
+    int result = 0;              // what the call returned
 };
 
 // The answer to one dialog call.
 struct response {
     int code = BOXKIT_OK;
-    std::optional<int> focus;                  // menu: written to *focus before returning
-    std::optional<std::string> value;          // form: every field's value (malloc'd copy)
-    std::optional<std::string> error;          // text boxkit_geterror() returns afterwards
+    std::optional<int> focus;         // menu: written to *focus before returning
+    std::optional<std::string> value; // form: every field's value (malloc'd copy)
+    std::optional<std::string> error; // text boxkit_geterror() returns afterwards
 };
 
 // Forgets every call and script; init succeeds; geterror returns "".
