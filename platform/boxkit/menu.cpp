@@ -140,8 +140,11 @@ void menu_dialog::draw_row(int index) {
                   static_cast<int>(std::min(limit, width) - x), look, clip);
     };
     const bool descriptions = !conf_.menu_hide_descriptions && columns_.desc_width > 0;
-    put(item.prefix, at.prefix_x, at.prefix_x + columns_.prefix_width);
-    put(item.name, at.name_x, descriptions && at.desc_x > 0 ? at.desc_x - 1 : width);
+    // Prefix and name both stop short of the description column: a prefix
+    // wider than the list must not run on under and past the description.
+    const uint64_t names_end = descriptions && at.desc_x > 0 ? at.desc_x - 1 : width;
+    put(item.prefix, at.prefix_x, std::min(at.prefix_x + columns_.prefix_width, names_end));
+    put(item.name, at.name_x, names_end);
     if (descriptions)
         put(item.description, at.desc_x, width);
 }
