@@ -179,7 +179,9 @@ void draw_buttons(rect box, int y, const std::vector<button> &buttons, int focus
                   bool shortcuts) {
     const bool utf8 = utf8_locale();
     const int room = box.width - 2;
-    if (room <= 0)
+    // A box squeezed to a single row has no row for its buttons: they would
+    // land above it, outside the box.
+    if (room <= 0 || y < box.top || y >= box.top + box.height)
         return;
     const rect clip{y, box.left + 1, 1, room};
     const std::vector<uint64_t> cols = button_columns(buttons, room, utf8);
