@@ -108,20 +108,30 @@ void editor_scroll(field_editor &e, unsigned width, bool utf8) {
         }
         return cols;
     };
-    if (span() <= width)
-        return;
-    // Walk back from the cursor: the first character shown is the leftmost
-    // one that still lets the cursor fit.
-    uint64_t cols = e.cursor < e.chars.size() ? char_width(e.chars[e.cursor], utf8) : 1;
-    size_t first = e.cursor;
-    while (first > 0) {
-        const uint64_t w = char_width(e.chars[first - 1], utf8);
-        if (cols + w > width)
-            break;
-        cols += w;
-        --first;
+    if (span() > width) {
+        // Walk back from the cursor: the first character shown is the
+        // leftmost one that still lets the cursor fit.
+        uint64_t cols = e.cursor < e.chars.size() ? char_width(e.chars[e.cursor], utf8) : 1;
+        size_t first = e.cursor;
+        while (first > 0) {
+            const uint64_t w = char_width(e.chars[first - 1], utf8);
+            if (cols + w > width)
+                break;
+            cols += w;
+            --first;
+        }
+        e.scroll = first;
     }
-    e.scroll = first;
+    // When the text from the first character shown to its end leaves room in
+    // the field (the field has grown, or text at the end was deleted), the
+    // characters before it come back into view.
+    uint64_t tail = e.cursor == e.chars.size() ? 1 : 0;
+    for (size_t i = e.scroll; i < e.chars.size() && tail <= width; ++i)
+        tail += char_width(e.chars[i], utf8);
+    while (e.scroll > 0 && tail + char_width(e.chars[e.scroll - 1], utf8) <= width) {
+        tail += char_width(e.chars[e.scroll - 1], utf8);
+        --e.scroll;
+    }
 }
 
 std::string encode_utf8(char32_t cp) {
