@@ -3,7 +3,12 @@
 // rest goes to the program's entry point as its command line:
 //
 //   mibscope_on_fake_kernel --mib <file> [--no-module] [--no-mib]
-//                           [--write-log <file>] [--] [program options...]
+//                           [--write-log <file>] [--grow-after-probe <name>]
+//                           [--] [program options...]
+//
+// --grow-after-probe: right after the first size probe of <name>, its value
+// becomes three times as long (a string repeated, still ending in one NUL), so
+// that the read that follows finds more than twice the probed size.
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -18,6 +23,7 @@ int main(int argc, char **argv) {
     bool module_loaded = true;
     bool mib_fails = false;
     std::string write_log;
+    std::string grow;
     int i = 1;
     for (; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -25,6 +31,8 @@ int main(int argc, char **argv) {
             mib_path = argv[++i];
         } else if (arg == "--write-log" && i + 1 < argc) {
             write_log = argv[++i];
+        } else if (arg == "--grow-after-probe" && i + 1 < argc) {
+            grow = argv[++i];
         } else if (arg == "--no-module") {
             module_loaded = false;
         } else if (arg == "--no-mib") {
@@ -39,7 +47,7 @@ int main(int argc, char **argv) {
     if (mib_path.empty()) {
         std::fprintf(stderr,
                      "usage: %s --mib <file> [--no-module] [--no-mib] "
-                     "[--write-log <file>] [--] [options...]\n",
+                     "[--write-log <file>] [--grow-after-probe <name>] [--] [options...]\n",
                      argv[0]);
         return 2;
     }
@@ -53,6 +61,18 @@ int main(int argc, char **argv) {
     fake_kernel::set_mib_fails(mib_fails);
     if (!write_log.empty())
         fake_kernel::set_write_log(write_log);
+    if (!grow.empty()) {
+        std::vector<unsigned char> value = fake_kernel::value_of(grow);
+        const bool ends_in_nul = !value.empty() && value.back() == 0;
+        if (ends_in_nul)
+            value.pop_back();
+        std::vector<unsigned char> grown;
+        for (int copy = 0; copy < 3; ++copy)
+            grown.insert(grown.end(), value.begin(), value.end());
+        if (ends_in_nul)
+            grown.push_back(0);
+        fake_kernel::change_after_probe(grow, grown);
+    }
 
     // The program sees its own name followed by the remaining arguments.
     std::vector<char *> program_argv{argv[0]};
