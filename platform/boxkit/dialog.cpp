@@ -102,6 +102,26 @@ key_action common_action(const key_event &key) {
     return key_action::none;
 }
 
+common_outcome handle_common_key(key_action action, const boxkit_conf &conf) {
+    switch (action) {
+    case key_action::escape:
+        if (conf.esc_enabled)
+            return {true, BOXKIT_ESC, false};
+        return {false, BOXKIT_OK, false};
+    case key_action::resize:
+        fill_backdrop();
+        return {false, BOXKIT_OK, true};
+    case key_action::help:
+        if (!conf.help_text)
+            return {false, BOXKIT_OK, false};
+        if (show_help(conf) == BOXKIT_ERROR)
+            return {true, BOXKIT_ERROR, false};
+        return {false, BOXKIT_OK, true};
+    default:
+        return {false, BOXKIT_OK, false};
+    }
+}
+
 int show_help(const boxkit_conf &conf) {
     boxkit_conf help{};
     help.title = " Help ";

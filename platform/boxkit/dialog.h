@@ -39,6 +39,19 @@ struct text_view {
 enum class key_action { none, next_button, prev_button, press, escape, help, resize, mouse };
 key_action common_action(const key_event &key);
 
+// What a dialog does after ESC, a terminal resize or F1.
+struct common_outcome {
+    bool closes;   // the dialog returns `code`
+    int code;      // BOXKIT_ESC, or BOXKIT_ERROR when the help box failed
+    bool relayout; // the screen was cleared or covered: lay out and draw anew
+};
+
+// The keys that every dialog handles alike, for an `action` of escape, resize
+// or help: ESC closes with BOXKIT_ESC when `conf.esc_enabled` and is ignored
+// otherwise; a resize clears the screen to the backdrop; F1 shows
+// `conf.help_text` and is ignored without one. Nothing to do for other actions.
+common_outcome handle_common_key(key_action action, const boxkit_conf &conf);
+
 // Shows `conf.help_text` in a box of its own and, when it closes, puts back
 // the screen as it was. BOXKIT_OK, or BOXKIT_ERROR when the terminal failed.
 int show_help(const boxkit_conf &conf);
@@ -52,5 +65,15 @@ int text_dialog(const boxkit_conf &conf, const char *text, int height, int width
 
 // Moves the focus among `count` buttons, wrapping around.
 int step_button(int focused, int count, int step);
+// The step of a next_button (1) or prev_button (-1) action.
+inline int button_step(key_action action) {
+    return action == key_action::prev_button ? -1 : 1;
+}
+
+// The code of the button at `index`, or BOXKIT_OK when no button has the
+// focus (-1: every button hidden).
+inline int button_code(const std::vector<button> &buttons, int index) {
+    return index >= 0 ? buttons[static_cast<size_t>(index)].code : BOXKIT_OK;
+}
 
 } // namespace boxkit

@@ -41,7 +41,6 @@ class form_dialog {
     int field_x(unsigned index) const;
     int field_width(unsigned index) const;
     void keep_field_visible();
-    int press(int index) const { return index >= 0 ? buttons_[index].code : BOXKIT_OK; }
 
     const boxkit_conf &conf_;
     int height_, width_;
@@ -273,13 +272,10 @@ int form_dialog::run() {
             draw();
             continue;
         }
-        switch (common_action(key)) {
+        const key_action action = common_action(key);
+        switch (action) {
         case key_action::press:
-            return in_field ? BOXKIT_OK : press(button_);
-        case key_action::escape:
-            if (conf_.esc_enabled)
-                return BOXKIT_ESC;
-            continue;
+            return in_field ? BOXKIT_OK : button_code(buttons_, button_);
         case key_action::next_button:
             if (in_field)
                 button_ = button_count > 0 ? 0 : -1;
@@ -296,17 +292,17 @@ int form_dialog::run() {
             else
                 button_ = -1;
             break;
+        case key_action::escape:
         case key_action::resize:
-            fill_backdrop();
-            layout();
-            break;
-        case key_action::help:
-            if (!conf_.help_text)
+        case key_action::help: {
+            const common_outcome common = handle_common_key(action, conf_);
+            if (common.closes)
+                return common.code;
+            if (!common.relayout)
                 continue;
-            if (show_help(conf_) == BOXKIT_ERROR)
-                return BOXKIT_ERROR;
             layout();
             break;
+        }
         case key_action::mouse: {
             const mouse_event m = read_mouse();
             if (m.action != mouse_event::click)
@@ -314,7 +310,7 @@ int form_dialog::run() {
             if (m.y == g_.button_y) {
                 const int hit = button_at(g_.box, buttons_, m.x);
                 if (hit >= 0)
-                    return press(hit);
+                    return button_code(buttons_, hit);
                 continue;
             }
             bool hit = false;
@@ -334,7 +330,7 @@ int form_dialog::run() {
             if (!in_field && conf_.menu_button_shortcuts && key.kind == key_event::character) {
                 const int hit = shortcut_button(buttons_, key.code);
                 if (hit >= 0)
-                    return press(hit);
+                    return button_code(buttons_, hit);
             }
             continue;
         }

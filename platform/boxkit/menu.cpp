@@ -47,7 +47,6 @@ class menu_dialog {
     void draw_bottom_text();
     void move_focus(long long delta);
     void keep_focus_visible();
-    int press(int index) const { return index >= 0 ? buttons_[index].code : BOXKIT_OK; }
 
     const boxkit_conf &conf_;
     int height_, width_;
@@ -186,30 +185,25 @@ int menu_dialog::run() {
         if (key.kind == key_event::error)
             return BOXKIT_ERROR;
         const int page = std::max(g_.list.height, 1);
-        switch (common_action(key)) {
+        const key_action action = common_action(key);
+        switch (action) {
         case key_action::press:
-            return press(button_);
-        case key_action::escape:
-            if (conf_.esc_enabled)
-                return BOXKIT_ESC;
-            continue;
+            return button_code(buttons_, button_);
         case key_action::next_button:
-            button_ = step_button(button_, button_count, 1);
-            break;
         case key_action::prev_button:
-            button_ = step_button(button_, button_count, -1);
+            button_ = step_button(button_, button_count, button_step(action));
             break;
+        case key_action::escape:
         case key_action::resize:
-            fill_backdrop();
-            layout();
-            break;
-        case key_action::help:
-            if (!conf_.help_text)
+        case key_action::help: {
+            const common_outcome common = handle_common_key(action, conf_);
+            if (common.closes)
+                return common.code;
+            if (!common.relayout)
                 continue;
-            if (show_help(conf_) == BOXKIT_ERROR)
-                return BOXKIT_ERROR;
             layout();
             break;
+        }
         case key_action::mouse: {
             const mouse_event m = read_mouse();
             const rect &list = g_.list;
@@ -217,7 +211,7 @@ int menu_dialog::run() {
                 if (m.y == g_.button_y) {
                     const int hit = button_at(g_.box, buttons_, m.x);
                     if (hit >= 0)
-                        return press(hit);
+                        return button_code(buttons_, hit);
                     continue;
                 }
                 if (m.y >= list.top && m.y < list.top + list.height && m.x >= list.left &&
@@ -263,7 +257,7 @@ int menu_dialog::run() {
             } else if (conf_.menu_button_shortcuts) {
                 const int hit = shortcut_button(buttons_, key.code);
                 if (hit >= 0)
-                    return press(hit);
+                    return button_code(buttons_, hit);
                 continue;
             } else {
                 continue;

@@ -68,42 +68,36 @@ int text_dialog(const boxkit_conf &conf, const char *text, int height, int width
     if (!wait)
         return BOXKIT_OK;
 
-    auto press = [&](int index) { return index >= 0 ? buttons[index].code : BOXKIT_OK; };
     const int count = static_cast<int>(buttons.size());
     for (;;) {
         const key_event key = read_key();
         if (key.kind == key_event::error)
             return BOXKIT_ERROR;
-        switch (common_action(key)) {
+        const key_action action = common_action(key);
+        switch (action) {
         case key_action::press:
-            return press(focused);
-        case key_action::escape:
-            if (conf.esc_enabled)
-                return BOXKIT_ESC;
-            continue;
+            return button_code(buttons, focused);
         case key_action::next_button:
-            focused = step_button(focused, count, 1);
-            break;
         case key_action::prev_button:
-            focused = step_button(focused, count, -1);
+            focused = step_button(focused, count, button_step(action));
             break;
+        case key_action::escape:
         case key_action::resize:
-            fill_backdrop();
-            layout();
-            break;
-        case key_action::help:
-            if (!conf.help_text)
+        case key_action::help: {
+            const common_outcome common = handle_common_key(action, conf);
+            if (common.closes)
+                return common.code;
+            if (!common.relayout)
                 continue;
-            if (show_help(conf) == BOXKIT_ERROR)
-                return BOXKIT_ERROR;
             layout();
             break;
+        }
         case key_action::mouse: {
             const mouse_event m = read_mouse();
             if (m.action == mouse_event::click && m.y == g.button_y) {
                 const int hit = button_at(g.box, buttons, m.x);
                 if (hit >= 0)
-                    return press(hit);
+                    return button_code(buttons, hit);
             } else if (m.action == mouse_event::wheel_up) {
                 view.scroll_key(KEY_UP, g.text.height);
             } else if (m.action == mouse_event::wheel_down) {
@@ -118,7 +112,7 @@ int text_dialog(const boxkit_conf &conf, const char *text, int height, int width
             } else if (conf.menu_button_shortcuts) {
                 const int hit = shortcut_button(buttons, key.code);
                 if (hit >= 0)
-                    return press(hit);
+                    return button_code(buttons, hit);
                 continue;
             } else {
                 continue;
