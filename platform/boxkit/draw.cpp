@@ -200,14 +200,18 @@ void draw_buttons(rect box, int y, const std::vector<button> &buttons, int focus
         if (inside(clip, y, x))
             put_cell(y, x, lt, A_NORMAL, face);
         ++x;
-        // The first letter marks the shortcut.
+        // The first letter is marked when it is the key that presses this
+        // button: not when it is no letter or digit, nor when an earlier
+        // button starts with the same letter and takes the key.
         int used = 0;
         if (!glyphs.empty()) {
             size_t first_end = 1;
             while (first_end < glyphs.size() && glyphs[first_end].width == 0)
                 ++first_end;
-            const bool marked = shortcuts && buttons[i].label[0] != 0 &&
-                                static_cast<unsigned char>(buttons[i].label[0]) < 0x80;
+            const bool marked =
+                shortcuts &&
+                shortcut_button(buttons, static_cast<unsigned char>(buttons[i].label[0])) ==
+                    static_cast<int>(i);
             used = draw_glyphs(y, x, glyphs, 0, first_end, end_x - x, marked ? key : face, clip);
             used += draw_glyphs(y, x + used, glyphs, first_end, glyphs.size(), end_x - x - used,
                                 face, clip);

@@ -20,6 +20,7 @@ struct terminal {
     int width = 80;
     int height = 24;
     std::string locale = "C.UTF-8";
+    std::string type = ""; // TERM; empty: tmux's own
 };
 
 class Dialog : public ::testing::Test {
@@ -34,10 +35,11 @@ class Dialog : public ::testing::Test {
                                        const std::string &ready, terminal term = {}) {
         std::vector<std::string> command = {BOXKIT_DRIVER};
         command.insert(command.end(), args.begin(), args.end());
+        std::vector<std::string> env = {"LC_ALL=" + term.locale, "LANG=" + term.locale};
+        if (!term.type.empty())
+            env.push_back("TERM=" + term.type);
         auto session = std::make_unique<tmux_session>(
-            command, tmux_test::session_options{term.width,
-                                                term.height,
-                                                {"LC_ALL=" + term.locale, "LANG=" + term.locale}});
+            command, tmux_test::session_options{term.width, term.height, env});
         EXPECT_TRUE(session->started());
         EXPECT_TRUE(session->wait_for_text(ready)) << session->screen();
         return session;
@@ -207,6 +209,45 @@ TEST_F(Dialog, MenuButtonsComeInOrderAndHide) {
     EXPECT_FALSE(contains(screen, "<Cancel>"));
     EXPECT_TRUE(contains(screen, "F1 for help. ESC or Q for quit."));
     close_with(*main, {"q"});
+}
+
+// Whether `label` in the screen's cells (screen(true)) starts right after an
+// attribute change, that is, looks different from what stands before it.
+bool starts_new_look(const std::string &cells, const std::string &label) {
+    const size_t at = cells.find(label);
+    if (at == std::string::npos || at < 3 || cells[at - 1] != 'm')
+        return false;
+    const size_t esc = cells.rfind("\x1b[", at - 1);
+    return esc != std::string::npos && cells.find_first_not_of("0123456789;", esc + 2) == at - 1;
+}
+
+TEST_F(Dialog, FocusedButtonIsHighlightedAndOnlyWorkingShortcutsAreMarked) {
+    // "c" presses Copy, the first button starting with it: Cancel's C and the
+    // "[" of [Quit] press nothing and stay unmarked. A marked first letter
+    // has a look of its own, so an escape sequence cuts its label in the cells.
+    const std::vector<std::string> menu = {"menu", "--rows",   "2",     "--left1",
+                                           "Copy", "--right1", "[Quit]"};
+    for (const std::string type : {"xterm-mono", ""}) { // monochrome, then colours
+        for (const bool shortcuts : {false, true}) {
+            std::vector<std::string> args = menu;
+            if (shortcuts)
+                args.push_back("--shortcuts");
+            auto s = open(args, "[Quit]", {60, 14, "C.UTF-8", type});
+            const std::string cells = s->screen(true);
+            const std::string where = type + (shortcuts ? " shortcuts\n" : "\n") + cells;
+            // The focused button (the first) is highlighted, the others not.
+            EXPECT_TRUE(starts_new_look(cells, shortcuts ? "<" : "<Copy>")) << where;
+            EXPECT_FALSE(starts_new_look(cells, "<Cancel>")) << where;
+            if (type == "xterm-mono") {
+                EXPECT_TRUE(contains(cells, shortcuts ? "\x1b[7m<\x1b[4mC" : "\x1b[7m<Copy>"))
+                    << where;
+            }
+            EXPECT_EQ(contains(cells, "<OK>"), !shortcuts) << where;
+            EXPECT_TRUE(contains(cells, "<Cancel>")) << where;
+            EXPECT_TRUE(contains(cells, "<[Quit]>")) << where;
+            EXPECT_TRUE(contains(close_with(*s, {shortcuts ? "c" : "Enter"}), "rc=6")) << where;
+        }
+    }
 }
 
 TEST_F(Dialog, MenuKeysPressButtons) {
