@@ -8,4 +8,10 @@ namespace mibscope {
 // dialog library's error text, strerror(errno)) before calling.
 [[noreturn]] void die(const char *format, ...) __attribute__((format(printf, 1, 2)));
 
+// die() with "Error: %s %s.\n", `context` and the text of the current errno.
+[[noreturn]] void die_errno(const char *context);
+
+// die() with "Error: libboxkit %s.\n" and the dialog library's error text.
+[[noreturn]] void die_boxkit();
+
 } // namespace mibscope

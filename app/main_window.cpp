@@ -1,10 +1,8 @@
 // The main window: building rows from nodes, the menu loop and shutdown.
 #include "app/main_window.h"
 
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <string>
 
 #include "app/die.h"
 #include "app/navigation.h"
@@ -122,10 +120,8 @@ void fill_row(oidtree_object *node, boxkit_menuitem *row) {
             std::strchr(node->description, '\n') != nullptr ? too_long_text : node->description;
     } else if (opts.show_values) {
         char *preview = nullptr;
-        if (value_preview(node, &preview) != 0) {
-            const std::string error = std::strerror(errno);
-            die("Error: %s %s.\n", "alloc memory getting preview value", error.c_str());
-        }
+        if (value_preview(node, &preview) != 0)
+            die_errno("alloc memory getting preview value");
         row->description = preview;
     } else {
         row->description = "";
@@ -149,10 +145,8 @@ int run_main_window(main_window &w) {
         const int code =
             boxkit_menu(&conf, menu_text, 0, 0, menu_list_height, w.row_count, w.rows, &w.focus);
         switch (code) {
-        case BOXKIT_ERROR: {
-            const std::string error = boxkit_geterror();
-            die("Error: libboxkit %s.\n", error.c_str());
-        }
+        case BOXKIT_ERROR:
+            die_boxkit();
         case BOXKIT_ESC:
         case BOXKIT_RIGHT1:
             shut_down(w);

@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <string>
 
 #include <unistd.h>
 
@@ -29,18 +28,6 @@ constexpr const char *module_name = "oidprobe";
 // permuting argv and reading options that follow it; other C libraries stop
 // there anyway.
 constexpr const char *option_string = "+de:fhi:l:s:Vv";
-
-// Dies with the dialog library's error text, read before die() ends the library.
-[[noreturn]] void die_boxkit() {
-    const std::string error = boxkit_geterror();
-    die("Error: libboxkit %s.\n", error.c_str());
-}
-
-// Dies with a context text and the text of the current errno.
-[[noreturn]] void die_errno(const char *context) {
-    const std::string error = std::strerror(errno);
-    die("Error: %s %s.\n", context, error.c_str());
-}
 
 enum class parse_result { run, exit_ok, exit_fail };
 

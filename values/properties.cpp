@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include "app/die.h"
@@ -57,11 +56,6 @@ std::string flags_text(uint32_t flags) {
     return text;
 }
 
-[[noreturn]] void die_with_errno(const char *context) {
-    const std::string error = std::strerror(errno);
-    die("Error: %s %s.\n", context, error.c_str());
-}
-
 } // namespace
 
 void show_properties(const boxkit_menuitem *rows, oidtree_object *const *row_nodes, int32_t focus) {
@@ -82,7 +76,7 @@ void show_properties(const boxkit_menuitem *rows, oidtree_object *const *row_nod
 
     char *value = nullptr;
     if (read_value(node, &value) != 0)
-        die_with_errno("alloc memory getting value");
+        die_errno("alloc memory getting value");
 
     const value_type *type = value_type_of(node->type);
     char *text = nullptr;
@@ -93,7 +87,7 @@ void show_properties(const boxkit_menuitem *rows, oidtree_object *const *row_nod
         const int err = errno;
         std::free(value);
         errno = err;
-        die_with_errno("asprint() text properties window");
+        die_errno("asprint() text properties window");
     }
 
     conf.title = title;
@@ -108,10 +102,8 @@ void show_properties(const boxkit_menuitem *rows, oidtree_object *const *row_nod
     const int code = boxkit_msgbox(&conf, text, 0, 0);
     std::free(text);
     std::free(value);
-    if (code == BOXKIT_ERROR) {
-        const std::string error = boxkit_geterror();
-        die("Error: libboxkit %s.\n", error.c_str());
-    }
+    if (code == BOXKIT_ERROR)
+        die_boxkit();
 }
 
 } // namespace mibscope

@@ -2,11 +2,8 @@
 // form to the result box.
 #include "values/set_value.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <string>
 
 #include "app/die.h"
 #include "platform/boxkit.h"
@@ -19,16 +16,6 @@ namespace {
 
 const char *const form_format = "%s,\nType: %s, Format: %s, Current value: %s.\n\n"
                                 "Write the new value in form. TAB to switch to buttons.\n";
-
-[[noreturn]] void die_with_errno(const char *context) {
-    const std::string error = std::strerror(errno);
-    die("Error: %s %s.\n", context, error.c_str());
-}
-
-[[noreturn]] void die_with_boxkit_error() {
-    const std::string error = boxkit_geterror();
-    die("Error: libboxkit %s.\n", error.c_str());
-}
 
 // Why the node cannot be written, or null when it can. The flag tests come
 // before the type tests.
@@ -47,7 +34,7 @@ const char *refusal(const oidtree_object *node) {
 // A box with one Close button, closable with ESC.
 void show_close_box(const boxkit_conf &conf, const char *text) {
     if (boxkit_msgbox(&conf, text, 0, 0) == BOXKIT_ERROR)
-        die_with_boxkit_error();
+        die_boxkit();
 }
 
 boxkit_conf close_box_conf() {
@@ -72,7 +59,7 @@ void set_value(oidtree_object *const *row_nodes, int32_t focus) {
 
     char *current = nullptr;
     if (read_value(node, &current) != 0)
-        die_with_errno("alloc memory getting value");
+        die_errno("alloc memory getting value");
 
     boxkit_conf form_conf;
     boxkit_initconf(&form_conf);
@@ -83,7 +70,7 @@ void set_value(oidtree_object *const *row_nodes, int32_t focus) {
     char *form_text = nullptr;
     if (asprintf(&form_text, form_format, node->name, type != nullptr ? type->type_name : "",
                  node->format != nullptr ? node->format : "", current) < 0)
-        die_with_errno("asprint() text setvalue-1 window");
+        die_errno("asprint() text setvalue-1 window");
 
     boxkit_formitem field{};
     field.label = "";
@@ -101,7 +88,7 @@ void set_value(oidtree_object *const *row_nodes, int32_t focus) {
     const int code = boxkit_form(&form_conf, form_text, 0, 0, 0, 1, &field, nullptr);
     std::free(form_text);
     if (code == BOXKIT_ERROR)
-        die_with_boxkit_error();
+        die_boxkit();
     // Without a typed text nothing can be written, whatever closed the form.
     if (code != BOXKIT_OK || field.value == nullptr) {
         std::free(field.value);
@@ -113,12 +100,12 @@ void set_value(oidtree_object *const *row_nodes, int32_t focus) {
     char *reason = nullptr;
     const int written = write_value(node, field.value, &reason);
     if (written < 0)
-        die_with_errno("Fatal error sysctl_getvalue()");
+        die_errno("Fatal error sysctl_getvalue()");
     char *result = nullptr;
     const int formatted = written == 0 ? asprintf(&result, "%s -> %s", current, field.value)
                                        : asprintf(&result, "Cannot set value: %s", reason);
     if (formatted < 0)
-        die_with_errno("asprint() text setvalue-2 window");
+        die_errno("asprint() text setvalue-2 window");
 
     const int closed = boxkit_msgbox(&result_conf, result, 0, 0);
     std::free(result);
@@ -126,7 +113,7 @@ void set_value(oidtree_object *const *row_nodes, int32_t focus) {
     std::free(field.value);
     std::free(current);
     if (closed == BOXKIT_ERROR)
-        die_with_boxkit_error();
+        die_boxkit();
 }
 
 } // namespace mibscope

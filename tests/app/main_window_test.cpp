@@ -309,12 +309,15 @@ TEST_F(MainWindow, FatalErrorsOfTheMainWindow) {
         ::testing::ExitedWithCode(1), "^Error: libboxkit menu broke\\.\n$");
 }
 
+// The failure leaves memory exhausted until the dialog library is ended: the
+// message must still come out.
 TEST_F(MainWindow, PreviewThatCannotBeAllocatedDies) {
     const char *const message =
         "^Error: alloc memory getting preview value Cannot allocate memory\\.\n$";
     // The first preview: a, a node, gets an allocated empty text.
     EXPECT_EXIT(
         {
+            alloc_failure::exhaust_after_failure();
             alloc_failure::fail_nth(alloc_failure::fn::strdup);
             run_program_to_stderr({"-V"});
         },
@@ -324,6 +327,7 @@ TEST_F(MainWindow, PreviewThatCannotBeAllocatedDies) {
     EXPECT_EXIT(
         {
             dd::script(dd::kind::menu, answer(BOXKIT_LEFT1));
+            alloc_failure::exhaust_after_failure();
             alloc_failure::fail_nth(alloc_failure::fn::strdup, 2);
             run_program_to_stderr({"-V"});
         },

@@ -260,6 +260,8 @@ TEST_F(Startup, FailingStartupDialogsDie) {
         ::testing::ExitedWithCode(1), "^Error: libboxkit mib box broke\\.\n$");
 }
 
+// The failure leaves memory exhausted until the dialog library is ended: the
+// message must still come out.
 TEST_F(Startup, AllocationFailuresDie) {
     struct failure_case {
         alloc_failure::fn what;
@@ -277,6 +279,7 @@ TEST_F(Startup, AllocationFailuresDie) {
         EXPECT_EXIT(
             {
                 fake_kernel::set_module_loaded(c.module_loaded);
+                alloc_failure::exhaust_after_failure();
                 alloc_failure::fail_nth(c.what, c.nth);
                 run_program_to_stderr({});
             },

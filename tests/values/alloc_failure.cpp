@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstdarg>
 #include <cstddef>
+#include <cstdlib>
+#include <new>
 
 extern "C" {
 void *__real_malloc(size_t size);
@@ -10,6 +12,8 @@ void *__real_calloc(size_t count, size_t size);
 void *__real_realloc(void *p, size_t size);
 char *__real_strdup(const char *s);
 int __real_vasprintf(char **out, const char *format, va_list args);
+// boxkit_end() is a C++ function: its wrapped name is the mangled one.
+int __real__Z10boxkit_endv(void);
 }
 
 namespace alloc_failure {
@@ -17,26 +21,43 @@ namespace {
 
 // Calls still to go before the armed failure of each function; 0: disarmed.
 int countdown[5];
+// Whether an armed failure starts an exhaustion, and whether one is on.
+bool exhaust_armed = false;
+bool exhausted = false;
 
 bool should_fail(fn what) {
     int &left = countdown[static_cast<int>(what)];
-    if (left == 0)
-        return false;
-    if (--left > 0)
-        return false;
-    errno = ENOMEM;
-    return true;
+    if (exhausted || (left > 0 && --left == 0)) {
+        exhausted = exhausted || exhaust_armed;
+        errno = ENOMEM;
+        return true;
+    }
+    return false;
 }
 
 } // namespace
+
+bool memory_exhausted() {
+    return exhausted;
+}
+
+void end_exhaustion() {
+    exhaust_armed = false;
+    exhausted = false;
+}
 
 void fail_nth(fn what, int nth) {
     countdown[static_cast<int>(what)] = nth;
 }
 
+void exhaust_after_failure() {
+    exhaust_armed = true;
+}
+
 void disarm() {
     for (int &c : countdown)
         c = 0;
+    end_exhaustion();
 }
 
 } // namespace alloc_failure
@@ -75,4 +96,61 @@ int __wrap_asprintf(char **out, const char *format, ...) {
     return n;
 }
 
+// Ending the dialog library ends an exhaustion: what a fatal path does after
+// that (writing its message, exiting) is out of the test's reach.
+int __wrap__Z10boxkit_endv(void) {
+    alloc_failure::end_exhaustion();
+    return __real__Z10boxkit_endv();
+}
+
 } // extern "C"
+
+// Operator new, replaced so that it fails while memory is exhausted; it takes
+// its memory from malloc, so every form of delete gives it back with free.
+namespace {
+
+void *new_or_null(size_t size) {
+    if (alloc_failure::memory_exhausted())
+        return nullptr;
+    return __real_malloc(size == 0 ? 1 : size);
+}
+
+void *new_or_throw(size_t size) {
+    void *p = new_or_null(size);
+    if (p == nullptr)
+        throw std::bad_alloc();
+    return p;
+}
+
+} // namespace
+
+void *operator new(size_t size) {
+    return new_or_throw(size);
+}
+void *operator new[](size_t size) {
+    return new_or_throw(size);
+}
+void *operator new(size_t size, const std::nothrow_t &) noexcept {
+    return new_or_null(size);
+}
+void *operator new[](size_t size, const std::nothrow_t &) noexcept {
+    return new_or_null(size);
+}
+void operator delete(void *p) noexcept {
+    std::free(p);
+}
+void operator delete[](void *p) noexcept {
+    std::free(p);
+}
+void operator delete(void *p, size_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void *p, size_t) noexcept {
+    std::free(p);
+}
+void operator delete(void *p, const std::nothrow_t &) noexcept {
+    std::free(p);
+}
+void operator delete[](void *p, const std::nothrow_t &) noexcept {
+    std::free(p);
+}

@@ -2,7 +2,10 @@
 // when memory runs out. The test executable is linked with
 // -Wl,--wrap=malloc,--wrap=calloc,--wrap=realloc,--wrap=strdup,--wrap=asprintf,
 // --wrap=vasprintf, so the calls made by the statically linked code (the program's
-// library and the test doubles) pass through here; C++ allocations do not.
+// library and the test doubles) pass through here. C++ operator new is replaced
+// here too, but fails only while memory is exhausted; and boxkit_end() is
+// wrapped (--wrap=_Z10boxkit_endv), because ending the library ends an
+// exhaustion.
 #pragma once
 
 namespace alloc_failure {
@@ -14,7 +17,17 @@ enum class fn { malloc, calloc, realloc, strdup, asprintf };
 // functions may be armed at once.
 void fail_nth(fn what, int nth = 1);
 
-// Disarms every function.
+// From the next armed failure on, every allocation fails: the C calls above
+// and C++ operator new alike, as when memory has run out for good. It lasts
+// until the dialog library is ended, so that a test sees whether a fatal path
+// gets its message out without allocating before it restores the terminal.
+void exhaust_after_failure();
+
+// Disarms every function and ends an exhaustion.
 void disarm();
+
+// Whether memory is exhausted now; ending the dialog library ends it.
+bool memory_exhausted();
+void end_exhaustion();
 
 } // namespace alloc_failure

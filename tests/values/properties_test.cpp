@@ -155,6 +155,8 @@ class PropertiesDeath : public Properties {
     }
 };
 
+// An allocation failure leaves memory exhausted until the dialog library is
+// ended: the message must still come out.
 TEST_F(PropertiesDeath, FatalPaths) {
     EXPECT_EXIT(
         {
@@ -164,6 +166,7 @@ TEST_F(PropertiesDeath, FatalPaths) {
         testing::ExitedWithCode(1), "^Error: libboxkit terminal lost\\.\n$");
     EXPECT_EXIT(
         {
+            alloc_failure::exhaust_after_failure();
             alloc_failure::fail_nth(fn::strdup); // "Value is OPAQUE"
             show_in_child("n");
         },
@@ -171,6 +174,7 @@ TEST_F(PropertiesDeath, FatalPaths) {
         "^Error: alloc memory getting value Cannot allocate memory\\.\n$");
     EXPECT_EXIT(
         {
+            alloc_failure::exhaust_after_failure();
             alloc_failure::fail_nth(fn::asprintf);
             show_in_child("v");
         },

@@ -366,6 +366,8 @@ class SetValueDeath : public SetValue {
     }
 };
 
+// An allocation failure leaves memory exhausted until the dialog library is
+// ended: the message must still come out.
 TEST_F(SetValueDeath, FatalPaths) {
     const dialog_double::response broken = answer(BOXKIT_ERROR, {}, "terminal lost");
     EXPECT_EXIT(
@@ -376,6 +378,7 @@ TEST_F(SetValueDeath, FatalPaths) {
         testing::ExitedWithCode(1), "^Error: libboxkit terminal lost\\.\n$");
     EXPECT_EXIT(
         {
+            alloc_failure::exhaust_after_failure();
             alloc_failure::fail_nth(fn::strdup); // "No RD flag"
             run_in_child("s.wo");
         },
@@ -383,6 +386,7 @@ TEST_F(SetValueDeath, FatalPaths) {
         "^Error: alloc memory getting value Cannot allocate memory\\.\n$");
     EXPECT_EXIT(
         {
+            alloc_failure::exhaust_after_failure();
             alloc_failure::fail_nth(fn::asprintf); // the form text
             run_in_child("s.wo");
         },
@@ -396,6 +400,7 @@ TEST_F(SetValueDeath, FatalPaths) {
         testing::ExitedWithCode(1), "^Error: libboxkit terminal lost\\.\n$");
     EXPECT_EXIT(
         {
+            alloc_failure::exhaust_after_failure();
             alloc_failure::fail_nth(fn::realloc); // write_value's buffer
             run_in_child("s.int", "5");
         },
@@ -403,6 +408,7 @@ TEST_F(SetValueDeath, FatalPaths) {
         "^Error: Fatal error sysctl_getvalue\\(\\) Cannot allocate memory\\.\n$");
     EXPECT_EXIT(
         {
+            alloc_failure::exhaust_after_failure();
             alloc_failure::fail_nth(fn::asprintf, 2); // the result text
             run_in_child("s.int", "5");
         },
