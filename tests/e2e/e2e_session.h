@@ -4,6 +4,7 @@
 #pragma once
 
 #include <chrono>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -23,6 +24,25 @@ inline std::vector<std::string> checked(const std::vector<std::string> &argv) {
         "sh"};
     command.insert(command.end(), argv.begin(), argv.end());
     return command;
+}
+
+// The command line of the program on the in-memory kernel with the fixture
+// MIB: its own leading switches (`own`), then "--" and the program's options.
+inline std::vector<std::string> fake_program(const std::vector<std::string> &own,
+                                             const std::vector<std::string> &options) {
+    std::vector<std::string> argv = {E2E_FAKE_PROGRAM, "--mib", E2E_FIXTURE_MIB};
+    argv.insert(argv.end(), own.begin(), own.end());
+    argv.push_back("--");
+    argv.insert(argv.end(), options.begin(), options.end());
+    return argv;
+}
+
+// The whole content of a file, byte for byte; empty when it cannot be read.
+inline std::string read_file(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
 }
 
 inline tmux_test::session_options terminal(int width = 100, int height = 30) {

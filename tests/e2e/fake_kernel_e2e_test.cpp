@@ -26,11 +26,7 @@ using tmux_test::tmux_session;
 
 std::vector<std::string> program(const std::vector<std::string> &own,
                                  const std::vector<std::string> &options) {
-    std::vector<std::string> argv = {E2E_FAKE_PROGRAM, "--mib", E2E_FIXTURE_MIB};
-    argv.insert(argv.end(), own.begin(), own.end());
-    argv.push_back("--");
-    argv.insert(argv.end(), options.begin(), options.end());
-    return checked(argv);
+    return checked(e2e::fake_program(own, options));
 }
 
 class FakeKernelE2E : public ::testing::Test {

@@ -28,30 +28,15 @@ namespace fs = std::filesystem;
 using e2e::checked;
 using e2e::ending;
 using e2e::line_with;
+using e2e::read_file;
 using e2e::terminal;
 using e2e::wait_bottom;
 using e2e::wait_gone;
 using tmux_test::tmux_session;
 
-std::vector<std::string> fake(const std::vector<std::string> &own,
-                              const std::vector<std::string> &options) {
-    std::vector<std::string> argv = {E2E_FAKE_PROGRAM, "--mib", E2E_FIXTURE_MIB};
-    argv.insert(argv.end(), own.begin(), own.end());
-    argv.push_back("--");
-    argv.insert(argv.end(), options.begin(), options.end());
-    return argv;
-}
-
 void write_file(const fs::path &path, const std::string &content) {
     fs::create_directories(path.parent_path());
     std::ofstream(path, std::ios::binary) << content;
-}
-
-std::string read_file(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
 }
 
 // A fresh fixture /proc/sys holding `files` (path below the root, content).
@@ -87,7 +72,7 @@ class FaultCasesE2E : public ::testing::Test {
 // At 20 columns the buttons are cut before "<Quit>", so its absence tells the
 // narrow layout from the wide one.
 TEST_F(FaultCasesE2E, ResizesRedrawTheMenuTheMessageBoxAndTheForm) {
-    tmux_session s(checked(fake({}, {"-V"})), terminal(100, 30));
+    tmux_session s(checked(e2e::fake_program({}, {"-V"})), terminal(100, 30));
     ASSERT_TRUE(s.wait_for_text("+ hw"));
     s.send_keys({"Enter"});
     ASSERT_TRUE(s.wait_for_text(".ostype"));
@@ -153,7 +138,7 @@ TEST_F(FaultCasesE2E, TinyAndHugeTerminalsFromTheStart) {
     };
     for (const size_case &c : {size_case{20, 6, "+ kern"}, size_case{300, 90, "<Quit>"}}) {
         SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height));
-        tmux_session s(checked(fake({}, {})), terminal(c.width, c.height));
+        tmux_session s(checked(e2e::fake_program({}, {})), terminal(c.width, c.height));
         ASSERT_TRUE(s.wait_for_text(c.menu_text)) << s.screen();
         s.send_keys({"Enter"});
         ASSERT_TRUE(s.wait_for_text("- kern")) << s.screen();
@@ -184,7 +169,7 @@ TEST_F(FaultCasesE2E, TerminalTypesAndLocales) {
     for (const refused_case &c : refused) {
         std::vector<std::string> argv = {"env"};
         argv.insert(argv.end(), c.env.begin(), c.env.end());
-        const std::vector<std::string> program = fake({}, {});
+        const std::vector<std::string> program = e2e::fake_program({}, {});
         argv.insert(argv.end(), program.begin(), program.end());
         tmux_session s(checked(argv), terminal());
         EXPECT_EQ(ending(s), c.line + "\ntty=restored\nrc=1\n") << c.env.front();
@@ -202,7 +187,7 @@ TEST_F(FaultCasesE2E, TerminalTypesAndLocales) {
     };
     for (const working_case &c : working) {
         SCOPED_TRACE(c.env.front() + " " + c.env.back());
-        tmux_session s(checked(fake({}, {"-V"})), {100, 30, c.env});
+        tmux_session s(checked(e2e::fake_program({}, {"-V"})), {100, 30, c.env});
         ASSERT_TRUE(s.wait_for_text("+ hw")) << s.screen();
         s.send_keys({"Enter"});
         ASSERT_TRUE(s.wait_for_text(".ostype")) << s.screen();
@@ -281,7 +266,7 @@ TEST_F(FaultCasesE2E, SignalsAndCtrlCRestoreTheTerminal) {
     };
     for (const signal_case &c : cases) {
         SCOPED_TRACE(c.status);
-        tmux_session s(under_shell(fake({}, {})), terminal());
+        tmux_session s(under_shell(e2e::fake_program({}, {})), terminal());
         ASSERT_TRUE(s.wait_for_text("+ hw"));
         s.send_keys({"Enter", "Down", "Down", "Down"});
         ASSERT_TRUE(wait_bottom(s, "kern.hostname"));
@@ -335,9 +320,9 @@ TEST_F(FaultCasesE2E, ParametersThatVanishAfterTheSnapshot) {
 
 TEST_F(FaultCasesE2E, AValueThatGrowsAndAWriteTheKernelRefuses) {
     temp_file log;
-    tmux_session s(
-        checked(fake({"--grow-after-probe", "kern.hostname", "--write-log", log.path}, {})),
-        terminal());
+    tmux_session s(checked(e2e::fake_program(
+                       {"--grow-after-probe", "kern.hostname", "--write-log", log.path}, {})),
+                   terminal());
     ASSERT_TRUE(s.wait_for_text("+ hw"));
     s.send_keys({"Enter", "Down", "Down", "Down"});
     ASSERT_TRUE(wait_bottom(s, "kern.hostname"));
@@ -376,7 +361,7 @@ TEST_F(FaultCasesE2E, AValueThatGrowsAndAWriteTheKernelRefuses) {
 TEST_F(FaultCasesE2E, ControlBytesAreDrawnVisibly) {
     // On the in-memory kernel: a value and a description full of escapes.
     {
-        tmux_session s(checked(fake({}, {"-d"})), terminal());
+        tmux_session s(checked(e2e::fake_program({}, {"-d"})), terminal());
         ASSERT_TRUE(s.wait_for_text("+ hw"));
         s.send_keys({"Down", "Enter"});
         ASSERT_TRUE(s.wait_for_text(".banner"));
@@ -462,7 +447,7 @@ TEST_F(FaultCasesE2E, IndentsAtTheTopOfTheRangeShowTheSameRows) {
     std::vector<std::string> screens;
     for (const char *indent : {"-1", "4294967295"}) {
         SCOPED_TRACE(indent);
-        tmux_session s(checked(fake({}, {"-V", "-i", indent})), terminal());
+        tmux_session s(checked(e2e::fake_program({}, {"-V", "-i", indent})), terminal());
         const std::string screen = expand_to_somaxconn(s);
         // Rows indented far beyond the list still show their values.
         EXPECT_NE(line_with(screen, "2097152"), "") << screen;
@@ -487,7 +472,8 @@ TEST_F(FaultCasesE2E, LongAndEmptyLabels) {
     // column of their own with a blank before it.
     {
         const std::string e(200, 'E'), s_label(200, 'S'), l(200, 'L');
-        tmux_session s(checked(fake({}, {"-V", "-e", e, "-s", s_label, "-l", l})), terminal());
+        tmux_session s(checked(e2e::fake_program({}, {"-V", "-e", e, "-s", s_label, "-l", l})),
+                       terminal());
         const std::string screen = expand_to_somaxconn(s);
         for (const char *value : {"FakeBSD", "12000", "2097152"}) {
             const std::string line = line_with(screen, value);
@@ -512,7 +498,7 @@ TEST_F(FaultCasesE2E, LongAndEmptyLabels) {
     };
     for (const empty_case &c : cases) {
         SCOPED_TRACE(c.expanded);
-        tmux_session s(checked(fake({}, c.options)), terminal());
+        tmux_session s(checked(e2e::fake_program({}, c.options)), terminal());
         ASSERT_TRUE(s.wait_for_text(c.collapsed)) << s.screen();
         s.send_keys({"Enter"});
         ASSERT_TRUE(s.wait_for_text(c.leaf_row)) << s.screen();

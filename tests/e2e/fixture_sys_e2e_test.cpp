@@ -17,6 +17,7 @@ namespace {
 namespace fs = std::filesystem;
 using e2e::checked;
 using e2e::ending;
+using e2e::read_file;
 using e2e::terminal;
 using e2e::wait_bottom;
 using tmux_test::tmux_session;
@@ -25,13 +26,6 @@ void write_file(const fs::path &path, const std::string &content, mode_t mode) {
     fs::create_directories(path.parent_path());
     std::ofstream(path) << content;
     chmod(path.c_str(), mode);
-}
-
-std::string read_file(const fs::path &path) {
-    std::ifstream in(path);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
 }
 
 // The program's root, built afresh: the program reads it at start-up and a

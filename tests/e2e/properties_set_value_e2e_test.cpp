@@ -25,18 +25,12 @@ namespace fs = std::filesystem;
 using e2e::box_with;
 using e2e::checked;
 using e2e::ending;
+using e2e::read_file;
 using e2e::terminal;
 using e2e::wait_bottom;
 using e2e::wait_gone;
 using tmux_test::tmux_session;
 using text_rows = std::vector<std::string>;
-
-std::string read_file(const std::string &path) {
-    std::ifstream in(path);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 // A temporary file for the fake kernel's write log, removed at the end.
 struct temp_file {
@@ -54,12 +48,10 @@ struct temp_file {
 
 std::vector<std::string> fake_program(const std::string &write_log,
                                       const std::vector<std::string> &options = {}) {
-    std::vector<std::string> argv = {E2E_FAKE_PROGRAM, "--mib", E2E_FIXTURE_MIB};
+    std::vector<std::string> own;
     if (!write_log.empty())
-        argv.insert(argv.end(), {"--write-log", write_log});
-    argv.push_back("--");
-    argv.insert(argv.end(), options.begin(), options.end());
-    return checked(argv);
+        own = {"--write-log", write_log};
+    return checked(e2e::fake_program(own, options));
 }
 
 // Moves the focus to the row shown as `name`, from the first row (`first`) down.
