@@ -41,7 +41,7 @@ bool procsys_present() {
     return stat("/proc/sys", &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-class live_procsys : public ::testing::Test {
+class LiveProcSys : public ::testing::Test {
   protected:
     void SetUp() override {
         if (!procsys_present())
@@ -77,7 +77,7 @@ std::set<std::string> names_sysctl_lists(const oidtree_list *list) {
     return names;
 }
 
-TEST_F(live_procsys, names_match_sysctl) {
+TEST_F(LiveProcSys, NamesMatchSysctl) {
     EXPECT_NE(mibscope::kld_isloaded("oidprobe"), 0);
     EXPECT_EQ(mibscope::kld_isloaded("ipfw"), 0);
 
@@ -114,7 +114,7 @@ TEST_F(live_procsys, names_match_sysctl) {
             << name << " is listed by sysctl only";
 }
 
-TEST_F(live_procsys, stable_values_match_sysctl_n) {
+TEST_F(LiveProcSys, StableValuesMatchSysctlN) {
     held_snapshot snap(oidtree_mib());
     ASSERT_NE(snap.list, nullptr);
     const auto nodes = all_nodes(snap.list);

@@ -21,7 +21,7 @@ std::string with_nul(const std::string &s) {
     return s + '\0';
 }
 
-TEST(procfs_values, read_gives_the_content_less_one_trailing_newline) {
+TEST(ProcfsValues, ReadGivesTheContentLessOneTrailingNewline) {
     const std::string big(100000, 'x'); // far beyond the first read buffer
     struct value_case {
         const char *what;
@@ -52,7 +52,7 @@ TEST(procfs_values, read_gives_the_content_less_one_trailing_newline) {
     }
 }
 
-TEST(procfs_values, a_buffer_too_small_is_enomem) {
+TEST(ProcfsValues, ABufferTooSmallIsEnomem) {
     fixture_tree t;
     t.file("v", "hello\n");
     held_snapshot snap(take_snapshot(t.root().c_str()));
@@ -71,7 +71,7 @@ TEST(procfs_values, a_buffer_too_small_is_enomem) {
     EXPECT_EQ(std::string(buffer, length), with_nul("hello"));
 }
 
-TEST(procfs_values, write_sends_the_text_before_the_nul) {
+TEST(ProcfsValues, WriteSendsTheTextBeforeTheNul) {
     struct write_case {
         const char *what;
         std::string sent; // newlen is its size
@@ -95,7 +95,7 @@ TEST(procfs_values, write_sends_the_text_before_the_nul) {
     }
 }
 
-TEST(procfs_values, failures_report_their_errno) {
+TEST(ProcfsValues, FailuresReportTheirErrno) {
     enum class op { probe, read, write };
     struct failure_case {
         const char *what;
@@ -205,7 +205,7 @@ TEST(procfs_values, failures_report_their_errno) {
     }
 }
 
-TEST(procfs_values, refusals_of_the_file_mode_come_back_as_eacces) {
+TEST(ProcfsValues, RefusalsOfTheFileModeComeBackAsEacces) {
     if (geteuid() == 0)
         GTEST_SKIP() << "root is not refused by a file's mode";
     fixture_tree t;

@@ -27,7 +27,7 @@ struct expected_node {
     unsigned type;
 };
 
-TEST(procfs_snapshot, names_and_oids_follow_the_sorted_tree) {
+TEST(ProcfsSnapshot, NamesAndOidsFollowTheSortedTree) {
     fixture_tree t;
     t.dir("kernel");
     // Byte order: upper case first, then '-' (0x2d) < '.' (0x2e) < '0' (0x30).
@@ -87,7 +87,7 @@ TEST(procfs_snapshot, names_and_oids_follow_the_sorted_tree) {
     EXPECT_EQ(mtu.value, std::string("1500", 5));
 }
 
-TEST(procfs_snapshot, flags_come_from_the_owner_mode_bits) {
+TEST(ProcfsSnapshot, FlagsComeFromTheOwnerModeBits) {
     struct mode_case {
         const char *entry;
         bool directory;
@@ -124,7 +124,7 @@ TEST(procfs_snapshot, flags_come_from_the_owner_mode_bits) {
     }
 }
 
-TEST(procfs_snapshot, unreadable_directory_is_a_node_without_children) {
+TEST(ProcfsSnapshot, UnreadableDirectoryIsANodeWithoutChildren) {
     if (geteuid() == 0)
         GTEST_SKIP() << "root reads a directory of mode 0000";
     fixture_tree t;
@@ -142,7 +142,7 @@ TEST(procfs_snapshot, unreadable_directory_is_a_node_without_children) {
     EXPECT_EQ(oid_of(*nodes[1]), std::vector<int>{2});
 }
 
-TEST(procfs_snapshot, links_and_special_files_are_not_listed) {
+TEST(ProcfsSnapshot, LinksAndSpecialFilesAreNotListed) {
     fixture_tree outside;
     outside.file("secret", "outside the tree\n");
     outside.dir("elsewhere");
@@ -162,7 +162,7 @@ TEST(procfs_snapshot, links_and_special_files_are_not_listed) {
     EXPECT_EQ(oid_of(*nodes[0]), std::vector<int>{1});
 }
 
-TEST(procfs_snapshot, deeper_directories_stop_at_24_levels) {
+TEST(ProcfsSnapshot, DeeperDirectoriesStopAt24Levels) {
     fixture_tree t;
     std::string rel = "d";
     t.dir(rel);
@@ -182,7 +182,7 @@ TEST(procfs_snapshot, deeper_directories_stop_at_24_levels) {
     EXPECT_EQ(deepest.children->first, nullptr);
 }
 
-TEST(procfs_snapshot, root_must_be_a_readable_directory) {
+TEST(ProcfsSnapshot, RootMustBeAReadableDirectory) {
     fixture_tree t;
     t.file("plain", "1\n");
     t.dir("empty");
@@ -198,7 +198,7 @@ TEST(procfs_snapshot, root_must_be_a_readable_directory) {
     EXPECT_EQ(read_value({1}).error, ENOENT);
 }
 
-TEST(procfs_snapshot, oids_resolve_in_the_newest_snapshot_still_held) {
+TEST(ProcfsSnapshot, OidsResolveInTheNewestSnapshotStillHeld) {
     fixture_tree one, two;
     one.file("x", "one\n");
     two.file("x", "two\n");
@@ -219,7 +219,7 @@ TEST(procfs_snapshot, oids_resolve_in_the_newest_snapshot_still_held) {
     oidtree_freemib(nullptr); // harmless
 }
 
-TEST(procfs_snapshot, module_is_loaded_when_the_root_can_be_read) {
+TEST(ProcfsSnapshot, ModuleIsLoadedWhenTheRootCanBeRead) {
     fixture_tree t;
     t.file("plain", "1\n");
     using mibscope::procfs::module_loaded;
