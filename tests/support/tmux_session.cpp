@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <spawn.h>
 #include <sstream>
@@ -99,6 +100,11 @@ tmux_session::tmux_session(const std::vector<std::string> &command, session_opti
 
 tmux_session::~tmux_session() {
     tmux({"kill-server"});
+    // The status file and its directory go with the session, so that a test
+    // run leaves nothing behind in /tmp.
+    if (!dir_.empty()) {
+        std::filesystem::remove_all(dir_);
+    }
 }
 
 std::string tmux_session::tmux(const std::vector<std::string> &args, int *status) {
