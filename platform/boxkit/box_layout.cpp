@@ -82,6 +82,32 @@ std::vector<uint64_t> button_columns(const std::vector<button> &buttons, int wid
     return cols;
 }
 
+dialog_frame lay_out_dialog(const boxkit_conf &conf, int lines, int cols,
+                            const frame_request &request, const std::vector<button> &buttons,
+                            bool utf8, const std::function<uint64_t(int)> &content_rows) {
+    const rect area = usable_area(lines, cols, conf.top_margin, conf.bottom_margin);
+    const uint64_t title_width =
+        conf.title ? text_width(conf.title, {utf8, false, false}) + title_padding : 0;
+    const uint64_t content =
+        std::max({request.content_width, buttons_width(buttons, utf8), title_width});
+    const int w = choose_extent(request.width, content + frame_cols, conf.min_width,
+                                request.width > 0 ? area.width : auto_width_limit(area.width));
+    const int inner = std::max(w - frame_cols, 0);
+    const int chrome = border_rows + (request.button_row ? button_rows : 0);
+    const int h =
+        choose_extent(request.height, content_rows(inner) + chrome, conf.min_height, area.height);
+    dialog_frame frame{};
+    frame.box = centre_box(area, h, w);
+    const bool separator = request.button_row && h - chrome >= request.min_body_rows;
+    // Without the separator, the button row alone stands under the content.
+    const int body_rows =
+        separator ? h - chrome : h - border_rows - (request.button_row ? button_rows - 1 : 0);
+    frame.body = {frame.box.top + 1, frame.box.left + side_cols, std::max(body_rows, 0), inner};
+    frame.separator_row = separator ? h - separator_from_bottom : 0;
+    frame.button_y = frame.box.top + h - button_row_from_bottom;
+    return frame;
+}
+
 int shortcut_button(const std::vector<button> &buttons, int key) {
     if (key <= 0 || key > 127 || !std::isalnum(key))
         return -1;

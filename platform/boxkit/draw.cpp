@@ -1,11 +1,9 @@
-// Drawing primitives. Each cell is checked against the screen and the clip
-// rectangle before it is written, and only glyphs from text_layout (never a
-// control character) reach the terminal.
-#include <algorithm>
-#include <cwchar>
+#include "platform/boxkit/draw.h"
 
-#include "platform/boxkit/curses_look.h"
-#include "platform/boxkit/screen.h"
+#include <algorithm>
+
+#include "platform/boxkit.h"
+#include "platform/boxkit/error.h"
 
 namespace boxkit {
 
@@ -16,7 +14,7 @@ bool inside(rect r, int y, int x) {
 }
 
 rect screen_rect() {
-    return {0, 0, LINES, COLS};
+    return {0, 0, screen_lines(), screen_cols()};
 }
 
 rect intersect(rect a, rect b) {
@@ -27,35 +25,20 @@ rect intersect(rect a, rect b) {
     return {top, left, std::max(bottom - top, 0), std::max(right - left, 0)};
 }
 
-attr_t glyph_attrs(uint8_t attrs) {
-    attr_t a = A_NORMAL;
-    if (attrs & glyph_bold)
-        a |= A_BOLD;
-    if (attrs & glyph_underline)
-        a |= A_UNDERLINE;
-    return a;
+void put_char(int y, int x, char32_t ch, role look) {
+    put_cell(y, x, &ch, 1, 0, look);
 }
 
-void put_cell(int y, int x, const wchar_t *chars, attr_t extra, role r) {
-    const look l = look_of(r);
-    cchar_t cell;
-    setcchar(&cell, chars, l.attrs | extra, l.pair, nullptr);
-    mvadd_wch(y, x, &cell);
+void put_blank(int y, int x, role look) {
+    put_char(y, x, U' ', look);
 }
 
-void put_blank(int y, int x, role r) {
-    const wchar_t blank[] = {L' ', 0};
-    put_cell(y, x, blank, A_NORMAL, r);
+void put_piece(int y, int x, line_piece piece, role look) {
+    if (inside(screen_rect(), y, x))
+        put_line(y, x, piece, look);
 }
 
 } // namespace
-
-int screen_lines() {
-    return LINES;
-}
-int screen_cols() {
-    return COLS;
-}
 
 void fill(rect r, role look) {
     const rect area = intersect(r, screen_rect());
@@ -68,52 +51,37 @@ void fill_backdrop() {
     fill(screen_rect(), role::backdrop);
 }
 
-// A line-drawing character in the look of `r`, keeping the attributes that
-// the character itself needs (the alternate character set on some terminals).
-static void put_line_char(int y, int x, const cchar_t *c, role r) {
-    if (!inside(screen_rect(), y, x))
-        return;
-    wchar_t chars[CCHARW_MAX + 1] = {};
-    attr_t attrs = 0;
-    short pair = 0;
-    getcchar(c, chars, &attrs, &pair, nullptr);
-    const look l = look_of(r);
-    cchar_t cell;
-    setcchar(&cell, chars, (attrs & ~A_COLOR) | l.attrs, l.pair, nullptr);
-    mvadd_wch(y, x, &cell);
-}
-
-void draw_border(rect r, role look_role) {
+void draw_border(rect r, role look) {
     if (r.height <= 0 || r.width <= 0)
         return;
     const int bottom = r.top + r.height - 1;
     const int right = r.left + r.width - 1;
     for (int x = r.left + 1; x < right; ++x) {
-        put_line_char(r.top, x, WACS_HLINE, look_role);
-        put_line_char(bottom, x, WACS_HLINE, look_role);
+        put_piece(r.top, x, line_piece::horizontal, look);
+        put_piece(bottom, x, line_piece::horizontal, look);
     }
     for (int y = r.top + 1; y < bottom; ++y) {
-        put_line_char(y, r.left, WACS_VLINE, look_role);
-        put_line_char(y, right, WACS_VLINE, look_role);
+        put_piece(y, r.left, line_piece::vertical, look);
+        put_piece(y, right, line_piece::vertical, look);
     }
-    put_line_char(r.top, r.left, WACS_ULCORNER, look_role);
-    put_line_char(r.top, right, WACS_URCORNER, look_role);
-    put_line_char(bottom, r.left, WACS_LLCORNER, look_role);
-    put_line_char(bottom, right, WACS_LRCORNER, look_role);
+    put_piece(r.top, r.left, line_piece::top_left, look);
+    put_piece(r.top, right, line_piece::top_right, look);
+    put_piece(bottom, r.left, line_piece::bottom_left, look);
+    put_piece(bottom, right, line_piece::bottom_right, look);
 }
 
-void draw_separator(rect r, int row, role look_role) {
+void draw_separator(rect r, int row, role look) {
     if (row <= 0 || row >= r.height - 1 || r.width < 2)
         return;
     const int y = r.top + row;
-    put_line_char(y, r.left, WACS_LTEE, look_role);
+    put_piece(y, r.left, line_piece::left_tee, look);
     for (int x = r.left + 1; x < r.left + r.width - 1; ++x)
-        put_line_char(y, x, WACS_HLINE, look_role);
-    put_line_char(y, r.left + r.width - 1, WACS_RTEE, look_role);
+        put_piece(y, x, line_piece::horizontal, look);
+    put_piece(y, r.left + r.width - 1, line_piece::right_tee, look);
 }
 
 int draw_glyphs(int y, int x, const std::vector<glyph> &glyphs, size_t begin, size_t end,
-                int max_cols, role look_role, rect clip) {
+                int max_cols, role look, rect clip) {
     clip = intersect(clip, screen_rect());
     if (max_cols <= 0 || y < clip.top || y >= clip.top + clip.height)
         return 0;
@@ -128,14 +96,14 @@ int draw_glyphs(int y, int x, const std::vector<glyph> &glyphs, size_t begin, si
             ++i;
             continue;
         }
-        // The base character and up to CCHARW_MAX - 1 combining marks.
-        wchar_t chars[CCHARW_MAX + 1] = {};
-        int n = 0;
-        chars[n++] = static_cast<wchar_t>(g.cp);
+        // The base character and the combining marks that fit in one cell.
+        char32_t chars[max_cell_chars];
+        size_t n = 0;
+        chars[n++] = g.cp;
         size_t j = i + 1;
         while (j < end && glyphs[j].width == 0 && glyphs[j].cp != '\n') {
-            if (n < CCHARW_MAX - 1)
-                chars[n++] = static_cast<wchar_t>(glyphs[j].cp);
+            if (n < max_cell_chars)
+                chars[n++] = glyphs[j].cp;
             ++j;
         }
         const int cx = x + col;
@@ -144,11 +112,11 @@ int draw_glyphs(int y, int x, const std::vector<glyph> &glyphs, size_t begin, si
         if (g.width == 2 && !(inside(clip, y, cx) && inside(clip, y, cx + 1))) {
             // Half a wide character would show: a blank stands in for it.
             if (inside(clip, y, cx))
-                put_blank(y, cx, look_role);
+                put_blank(y, cx, look);
             if (inside(clip, y, cx + 1))
-                put_blank(y, cx + 1, look_role);
+                put_blank(y, cx + 1, look);
         } else if (inside(clip, y, cx)) {
-            put_cell(y, cx, chars, glyph_attrs(g.attrs), look_role);
+            put_cell(y, cx, chars, n, g.attrs, look);
         }
         col += g.width;
         i = j;
@@ -175,6 +143,12 @@ void draw_title(rect box, const char *title) {
     draw_glyphs(box.top, x, glyphs, 0, end, room, role::title, box);
 }
 
+void draw_frame(rect box, const char *title) {
+    fill(box, role::box);
+    draw_border(box, role::border);
+    draw_title(box, title);
+}
+
 void draw_buttons(rect box, int y, const std::vector<button> &buttons, int focused,
                   bool shortcuts) {
     const bool utf8 = utf8_locale();
@@ -195,10 +169,8 @@ void draw_buttons(rect box, int y, const std::vector<button> &buttons, int focus
         int x = box.left + 1 + static_cast<int>(cols[i]);
         const int end_x = box.left + 1 + room;
         std::vector<glyph> glyphs = decode_text(buttons[i].label, style);
-        const wchar_t lt[] = {L'<', 0};
-        const wchar_t gt[] = {L'>', 0};
         if (inside(clip, y, x))
-            put_cell(y, x, lt, A_NORMAL, face);
+            put_char(y, x, U'<', face);
         ++x;
         // The first letter is marked when it is the key that presses this
         // button: not when it is no letter or digit, nor when an earlier
@@ -218,7 +190,7 @@ void draw_buttons(rect box, int y, const std::vector<button> &buttons, int focus
         }
         x += used;
         if (inside(clip, y, x))
-            put_cell(y, x, gt, A_NORMAL, face);
+            put_char(y, x, U'>', face);
     }
 }
 
@@ -245,38 +217,16 @@ void draw_indicator(rect box, int y, std::string_view text) {
     draw_text(y, x, text, {false, false, false}, w, role::indicator, box);
 }
 
-void show() {
-    wnoutrefresh(stdscr);
-    doupdate();
-}
-
-key_event read_key() {
-    // A read fails for good once the terminal has gone (end of input); a few
-    // retries tell that apart from an interrupted read.
-    for (int tries = 0; tries < 64; ++tries) {
-        wint_t ch = 0;
-        const int r = get_wch(&ch);
-        if (r == KEY_CODE_YES)
-            return {key_event::function, static_cast<int>(ch)};
-        if (r != ERR)
-            return {key_event::character, static_cast<int>(ch)};
-    }
-    set_error("cannot read from the terminal");
-    return {key_event::error, 0};
-}
-
-mouse_event read_mouse() {
-    MEVENT ev{};
-    if (getmouse(&ev) != OK)
-        return {0, 0, mouse_event::none};
-    mouse_event out{ev.y, ev.x, mouse_event::none};
-    if (ev.bstate & (BUTTON1_PRESSED | BUTTON1_CLICKED))
-        out.action = mouse_event::click;
-    else if (ev.bstate & BUTTON4_PRESSED)
-        out.action = mouse_event::wheel_up;
-    else if (ev.bstate & BUTTON5_PRESSED)
-        out.action = mouse_event::wheel_down;
-    return out;
-}
-
 } // namespace boxkit
+
+using namespace boxkit;
+
+int boxkit_clear(int row) {
+    if (!screen_active())
+        return fail_inactive();
+    if (row < 0)
+        row = 0;
+    fill({row, 0, screen_lines() - row, screen_cols()}, role::backdrop);
+    show();
+    return BOXKIT_OK;
+}

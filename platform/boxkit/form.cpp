@@ -7,27 +7,27 @@
 #include <cwctype>
 
 #include "platform/boxkit.h"
-#include "platform/boxkit/curses_look.h"
 #include "platform/boxkit/dialog.h"
+#include "platform/boxkit/draw.h"
+#include "platform/boxkit/error.h"
 #include "platform/boxkit/field_editor.h"
+#include "platform/boxkit/screen.h"
+#include "platform/boxkit/text_view.h"
 
 namespace boxkit {
 
 namespace {
 
 struct form_geometry {
-    rect box;
     rect text;
     rect form; // the form area
-    int separator_row;
-    int button_y;
 };
 
 class form_dialog {
   public:
     form_dialog(const boxkit_conf &conf, const char *text, int height, int width,
                 unsigned form_height, unsigned count, boxkit_formitem *items, int focus);
-    int run();
+    int run() { return run_dialog(d_); }
     int focus() const { return field_; }
     // Hands every field's text to its item, allocated with malloc().
     bool store_values();
@@ -36,19 +36,21 @@ class form_dialog {
     void layout();
     void draw();
     void draw_field(unsigned index);
+    bool key(const key_event &key);
     bool field_key(const key_event &key);
+    bool mouse(const mouse_event &m);
+    bool in_field() const { return d_.focused_button < 0 && count_ > 0; }
     int field_y(unsigned index) const;
     int field_x(unsigned index) const;
     int field_width(unsigned index) const;
     void keep_field_visible();
 
-    const boxkit_conf &conf_;
+    dialog d_;
     int height_, width_;
     unsigned form_height_;
     unsigned count_;
     boxkit_formitem *items_;
     bool utf8_;
-    std::vector<button> buttons_;
     text_view text_;
     std::vector<field_editor> editors_;
     form_geometry g_{};
@@ -56,13 +58,12 @@ class form_dialog {
     uint64_t form_cols_ = 0; // columns they need
     int form_top_ = 0;       // first form row shown
     int field_ = 0;          // focused field
-    int button_ = -1;        // focused button; -1 while a field has the focus
 };
 
 form_dialog::form_dialog(const boxkit_conf &conf, const char *text, int height, int width,
                          unsigned form_height, unsigned count, boxkit_formitem *items, int focus)
-    : conf_(conf), height_(height), width_(width), form_height_(form_height), count_(count),
-      items_(items), utf8_(utf8_locale()), buttons_(dialog_buttons(conf, true)) {
+    : d_{conf, dialog_buttons(conf, true)}, height_(height), width_(width),
+      form_height_(form_height), count_(count), items_(items), utf8_(utf8_locale()) {
     text_.glyphs = decode_text(text ? text : "", {utf8_, conf.markup, true});
     const text_style label_style{utf8_, conf.markup, false};
     for (unsigned i = 0; i < count; ++i) {
@@ -78,12 +79,19 @@ form_dialog::form_dialog(const boxkit_conf &conf, const char *text, int height, 
         form_cols_ = std::max({form_cols_, uint64_t{item.label_col} + label_w,
                                uint64_t{item.field_col} + std::max<uint32_t>(item.field_width, 1)});
     }
+    // With fields, the first field has the focus; without, the first button.
+    d_.field_stop = count > 0;
     if (count == 0) {
-        button_ = buttons_.empty() ? -1 : 0;
+        d_.focused_button = d_.buttons.empty() ? -1 : 0;
         field_ = 0;
     } else {
+        d_.focused_button = -1;
         field_ = std::clamp(focus, 0, static_cast<int>(count) - 1);
     }
+    d_.layout = [this] { layout(); };
+    d_.draw = [this] { draw(); };
+    d_.key = [this](const key_event &k) { return key(k); };
+    d_.mouse = [this](const mouse_event &m) { return mouse(m); };
 }
 
 int form_dialog::field_y(unsigned index) const {
@@ -106,29 +114,23 @@ int form_dialog::field_width(unsigned index) const {
 }
 
 void form_dialog::layout() {
-    const rect area =
-        usable_area(screen_lines(), screen_cols(), conf_.top_margin, conf_.bottom_margin);
-    const uint64_t title_width =
-        conf_.title ? text_width(conf_.title, {utf8_, false, false}) + 2 : 0;
-    const uint64_t content = std::max(
-        {natural_width(text_.glyphs), form_cols_, buttons_width(buttons_, utf8_), title_width});
-    const int w = choose_extent(width_, content + 4, conf_.min_width,
-                                width_ > 0 ? area.width : auto_width_limit(area.width));
-    const int inner = std::max(w - 4, 0);
-    text_.wrap(inner);
-    const uint64_t text_lines = text_.lines.size();
     const uint64_t want_form = form_height_ > 0 ? form_height_ : form_rows_;
-    const int h = choose_extent(height_, text_lines + want_form + 4, conf_.min_height, area.height);
-    g_.box = centre_box(area, h, w);
-    const int remaining = std::max(h - 4, 0);
+    uint64_t text_lines = 0;
+    d_.frame = lay_out_dialog(
+        d_.conf, screen_lines(), screen_cols(),
+        {height_, width_, std::max(natural_width(text_.glyphs), form_cols_), true, 0}, d_.buttons,
+        utf8_, [&](int inner) {
+            text_.wrap(inner);
+            text_lines = text_.lines.size();
+            return text_lines + want_form;
+        });
+    const rect &body = d_.frame.body;
     const int form_rows =
-        static_cast<int>(std::min<uint64_t>(want_form, static_cast<uint64_t>(remaining)));
+        static_cast<int>(std::min<uint64_t>(want_form, static_cast<uint64_t>(body.height)));
     const int text_rows = static_cast<int>(
-        std::min<uint64_t>(text_lines, static_cast<uint64_t>(remaining - form_rows)));
-    g_.text = {g_.box.top + 1, g_.box.left + 2, text_rows, inner};
-    g_.form = {g_.box.top + 1 + text_rows, g_.box.left + 2, remaining - text_rows, inner};
-    g_.separator_row = h - 3;
-    g_.button_y = g_.box.top + h - 2;
+        std::min<uint64_t>(text_lines, static_cast<uint64_t>(body.height - form_rows)));
+    g_.text = {body.top, body.left, text_rows, body.width};
+    g_.form = {body.top + text_rows, body.left, body.height - text_rows, body.width};
     text_.clamp(g_.text.height);
     keep_field_visible();
 }
@@ -147,7 +149,7 @@ void form_dialog::keep_field_visible() {
 void form_dialog::draw_field(unsigned index) {
     const boxkit_formitem &item = items_[index];
     const rect &form = g_.form;
-    const text_style label_style{utf8_, conf_.markup, false};
+    const text_style label_style{utf8_, d_.conf.markup, false};
     const int label_y =
         form.top + static_cast<int>(std::min<uint32_t>(item.label_row, 1u << 30)) - form_top_;
     if (item.label && *item.label && item.label_col < static_cast<uint64_t>(form.width))
@@ -174,17 +176,14 @@ void form_dialog::draw_field(unsigned index) {
 }
 
 void form_dialog::draw() {
-    draw_frame(g_.box, conf_.title);
     text_.draw(g_.text, role::box);
     for (unsigned i = 0; i < count_; ++i)
         draw_field(i);
-    draw_separator(g_.box, g_.separator_row, role::border);
-    draw_buttons(g_.box, g_.button_y, buttons_, button_, conf_.menu_button_shortcuts);
+    const rect &box = d_.frame.box;
     if (text_.scrollable(g_.text.height))
-        draw_indicator(g_.box, g_.box.top + g_.separator_row, text_.position(g_.text.height));
+        draw_indicator(box, box.top + d_.frame.separator_row, text_.position(g_.text.height));
     // The terminal's cursor stands in the focused field.
-    bool cursor = false;
-    if (button_ < 0 && count_ > 0) {
+    if (in_field()) {
         const field_editor &e = editors_[field_];
         const int y = field_y(field_);
         int x = field_x(field_);
@@ -193,42 +192,51 @@ void form_dialog::draw() {
         const int w = field_width(field_);
         if (w > 0 && y >= g_.form.top && y < g_.form.top + g_.form.height && y < screen_lines() &&
             x < screen_cols() && x < field_x(field_) + w) {
-            move(y, x);
-            cursor = true;
+            place_cursor(y, x);
+            return;
         }
     }
-    curs_set(cursor ? 1 : 0);
-    show();
+    hide_cursor();
+}
+
+// PgUp and PgDn scroll the text above the form when it does not fit; in a
+// field, the editing keys and Up and Down, which move between the fields.
+bool form_dialog::key(const key_event &key) {
+    if (key.is(function_key::page_up) || key.is(function_key::page_down)) {
+        text_.scroll_key(key.key, g_.text.height);
+        return true;
+    }
+    return in_field() && field_key(key);
 }
 
 // Editing keys of the focused field. False for keys it does not take.
 bool form_dialog::field_key(const key_event &key) {
     field_editor &e = editors_[field_];
     if (key.kind == key_event::function) {
-        switch (key.code) {
-        case KEY_LEFT:
+        switch (key.key) {
+        case function_key::left:
             editor_left(e);
             return true;
-        case KEY_RIGHT:
+        case function_key::right:
             editor_right(e);
             return true;
-        case KEY_HOME:
+        case function_key::home:
             editor_home(e);
             return true;
-        case KEY_END:
+        case function_key::end:
             editor_end(e);
             return true;
-        case KEY_BACKSPACE:
+        case function_key::backspace:
             editor_backspace(e);
             return true;
-        case KEY_DC:
+        case function_key::delete_char:
             editor_delete(e);
             return true;
-        case KEY_UP:
+        case function_key::up:
             field_ = std::max(field_ - 1, 0);
             keep_field_visible();
             return true;
-        case KEY_DOWN:
+        case function_key::down:
             field_ = std::min(field_ + 1, static_cast<int>(count_) - 1);
             keep_field_visible();
             return true;
@@ -238,7 +246,7 @@ bool form_dialog::field_key(const key_event &key) {
     }
     if (key.kind != key_event::character)
         return false;
-    const auto cp = static_cast<char32_t>(key.code);
+    const char32_t cp = key.ch;
     if (cp == 127 || cp == 8) {
         editor_backspace(e);
         return true;
@@ -253,89 +261,19 @@ bool form_dialog::field_key(const key_event &key) {
     return true;
 }
 
-int form_dialog::run() {
-    layout();
-    draw();
-    const int button_count = static_cast<int>(buttons_.size());
-    for (;;) {
-        const key_event key = read_key();
-        if (key.kind == key_event::error)
-            return BOXKIT_ERROR;
-        if (key.kind == key_event::function && (key.code == KEY_PPAGE || key.code == KEY_NPAGE)) {
-            // The text above the form scrolls when it does not fit.
-            text_.scroll_key(key.code, g_.text.height);
-            draw();
-            continue;
+// A click in a field gives it the focus.
+bool form_dialog::mouse(const mouse_event &m) {
+    if (m.action != mouse_event::click)
+        return false;
+    for (unsigned i = 0; i < count_; ++i) {
+        const int x = field_x(i);
+        if (m.y == field_y(i) && m.x >= x && m.x < x + field_width(i)) {
+            field_ = static_cast<int>(i);
+            d_.focused_button = -1;
+            return true;
         }
-        const bool in_field = button_ < 0 && count_ > 0;
-        if (in_field && field_key(key)) {
-            draw();
-            continue;
-        }
-        const key_action action = common_action(key);
-        switch (action) {
-        case key_action::press:
-            return in_field ? BOXKIT_OK : button_code(buttons_, button_);
-        case key_action::next_button:
-            if (in_field)
-                button_ = button_count > 0 ? 0 : -1;
-            else if (button_ + 1 < button_count || count_ == 0)
-                button_ = step_button(button_, button_count, 1);
-            else
-                button_ = -1;
-            break;
-        case key_action::prev_button:
-            if (in_field)
-                button_ = button_count > 0 ? button_count - 1 : -1;
-            else if (button_ > 0 || count_ == 0 || key.code == KEY_LEFT)
-                button_ = step_button(button_, button_count, -1);
-            else
-                button_ = -1;
-            break;
-        case key_action::escape:
-        case key_action::resize:
-        case key_action::help: {
-            const common_outcome common = handle_common_key(action, conf_);
-            if (common.closes)
-                return common.code;
-            if (!common.relayout)
-                continue;
-            layout();
-            break;
-        }
-        case key_action::mouse: {
-            const mouse_event m = read_mouse();
-            if (m.action != mouse_event::click)
-                continue;
-            if (m.y == g_.button_y) {
-                const int hit = button_at(g_.box, buttons_, m.x);
-                if (hit >= 0)
-                    return button_code(buttons_, hit);
-                continue;
-            }
-            bool hit = false;
-            for (unsigned i = 0; i < count_ && !hit; ++i) {
-                const int x = field_x(i);
-                if (m.y == field_y(i) && m.x >= x && m.x < x + field_width(i)) {
-                    field_ = static_cast<int>(i);
-                    button_ = -1;
-                    hit = true;
-                }
-            }
-            if (!hit)
-                continue;
-            break;
-        }
-        case key_action::none:
-            if (!in_field && conf_.menu_button_shortcuts && key.kind == key_event::character) {
-                const int hit = shortcut_button(buttons_, key.code);
-                if (hit >= 0)
-                    return button_code(buttons_, hit);
-            }
-            continue;
-        }
-        draw();
     }
+    return false;
 }
 
 bool form_dialog::store_values() {
@@ -374,7 +312,7 @@ int boxkit_form(const boxkit_conf *conf, const char *text, int height, int width
     form_dialog form(settings, text, height, width, form_height, item_count, items,
                      focus ? *focus : 0);
     const int rc = form.run();
-    curs_set(0);
+    hide_cursor();
     if (focus)
         *focus = form.focus();
     if (!form.store_values()) {

@@ -5,39 +5,35 @@
 #include <string>
 
 #include "platform/boxkit.h"
-#include "platform/boxkit/curses_look.h"
 #include "platform/boxkit/dialog.h"
+#include "platform/boxkit/draw.h"
+#include "platform/boxkit/error.h"
 #include "platform/boxkit/menu_layout.h"
+#include "platform/boxkit/screen.h"
+#include "platform/boxkit/text_view.h"
 
 namespace boxkit {
 
 namespace {
 
+// The list's border takes a row above and below the rows, and a column each side.
+constexpr int list_border = 2;
+// Fewest rows the list keeps against a long text, when it has that many.
+constexpr uint64_t list_min_rows = 3;
+
 struct menu_geometry {
-    rect box;
     rect text;
-    rect frame;        // the list's border
-    rect list;         // the rows inside it
-    int separator_row; // 0: none
-    int button_y;
+    rect frame;   // the list's border
+    rect list;    // the rows inside it
     bool compact; // no room for the text, the list's border and the separator
 };
 
 class menu_dialog {
   public:
     menu_dialog(const boxkit_conf &conf, const char *text, int height, int width,
-                unsigned list_height, int count, const boxkit_menuitem *items, int focus)
-        : conf_(conf), height_(height), width_(width), list_height_(list_height), count_(count),
-          items_(items), utf8_(utf8_locale()), row_style_{utf8_, conf.markup, false},
-          buttons_(dialog_buttons(conf, true)) {
-        text_.glyphs = decode_text(text ? text : "", {utf8_, conf.markup, true});
-        columns_ = measure_menu(items, static_cast<size_t>(count), row_style_,
-                                conf.menu_hide_descriptions);
-        focus_ = count > 0 ? std::clamp(focus, 0, count - 1) : 0;
-        button_ = buttons_.empty() ? -1 : 0;
-    }
+                unsigned list_height, int count, const boxkit_menuitem *items, int focus);
 
-    int run();
+    int run() { return run_dialog(d_); }
     int focus() const { return focus_; }
 
   private:
@@ -45,61 +41,73 @@ class menu_dialog {
     void draw();
     void draw_row(int index);
     void draw_bottom_text();
+    bool key(const key_event &key);
+    bool mouse(const mouse_event &m);
     void move_focus(long long delta);
     void keep_focus_visible();
 
-    const boxkit_conf &conf_;
+    dialog d_;
     int height_, width_;
     unsigned list_height_;
     int count_;
     const boxkit_menuitem *items_;
     bool utf8_;
     text_style row_style_;
-    std::vector<button> buttons_;
     text_view text_;
     menu_columns columns_{};
     menu_geometry g_{};
     int focus_ = 0;
     int top_ = 0; // first row shown
-    int button_ = -1;
 };
 
+menu_dialog::menu_dialog(const boxkit_conf &conf, const char *text, int height, int width,
+                         unsigned list_height, int count, const boxkit_menuitem *items, int focus)
+    : d_{conf, dialog_buttons(conf, true)}, height_(height), width_(width),
+      list_height_(list_height), count_(count), items_(items),
+      utf8_(utf8_locale()), row_style_{utf8_, conf.markup, false} {
+    text_.glyphs = decode_text(text ? text : "", {utf8_, conf.markup, true});
+    columns_ =
+        measure_menu(items, static_cast<size_t>(count), row_style_, conf.menu_hide_descriptions);
+    focus_ = count > 0 ? std::clamp(focus, 0, count - 1) : 0;
+    d_.focused_button = d_.buttons.empty() ? -1 : 0;
+    d_.layout = [this] { layout(); };
+    d_.draw = [this] { draw(); };
+    d_.key = [this](const key_event &k) { return key(k); };
+    d_.mouse = [this](const mouse_event &m) { return mouse(m); };
+}
+
 void menu_dialog::layout() {
-    const rect area =
-        usable_area(screen_lines(), screen_cols(), conf_.top_margin, conf_.bottom_margin);
-    const uint64_t title_width =
-        conf_.title ? text_width(conf_.title, {utf8_, false, false}) + 2 : 0;
-    const uint64_t content = std::max({natural_width(text_.glyphs), columns_.row_width + 2,
-                                       buttons_width(buttons_, utf8_), title_width});
-    const int w = choose_extent(width_, content + 4, conf_.min_width,
-                                width_ > 0 ? area.width : auto_width_limit(area.width));
-    const int inner = std::max(w - 4, 0);
-    text_.wrap(inner);
-    const int text_lines = static_cast<int>(std::min<size_t>(text_.lines.size(), 1u << 20));
     const uint64_t rows = static_cast<uint64_t>(std::max(count_, 1));
     const uint64_t want = list_height_ > 0 ? std::min<uint64_t>(list_height_, rows) : rows;
-    const int h = choose_extent(height_, static_cast<uint64_t>(text_lines) + want + 6,
-                                conf_.min_height, area.height);
-    g_.box = centre_box(area, h, w);
-    g_.compact = h < 7;
+    int text_lines = 0;
+    const frame_request request{
+        height_, width_, std::max(natural_width(text_.glyphs), columns_.row_width + list_border),
+        true, static_cast<int>(list_min_rows)};
+    d_.frame = lay_out_dialog(
+        d_.conf, screen_lines(), screen_cols(), request, d_.buttons, utf8_, [&](int inner) {
+            text_.wrap(inner);
+            text_lines = static_cast<int>(std::min<size_t>(text_.lines.size(), 1u << 20));
+            return static_cast<uint64_t>(text_lines) + want + list_border;
+        });
+    const rect &box = d_.frame.box;
+    const rect &body = d_.frame.body;
+    g_.compact = d_.frame.separator_row == 0;
     if (g_.compact) {
         // Too low for the text, the list's border and the separator: the rows
         // go straight between the top border and the buttons.
-        g_.text = {g_.box.top + 1, g_.box.left + 2, 0, inner};
-        g_.frame = {g_.box.top + 1, g_.box.left + 1, 0, 0};
-        g_.list = {g_.box.top + 1, g_.box.left + 1, std::max(h - 3, 0), std::max(w - 2, 0)};
-        g_.separator_row = 0;
+        g_.text = {body.top, body.left, 0, body.width};
+        g_.frame = {box.top + 1, box.left + 1, 0, 0};
+        g_.list = {box.top + 1, box.left + 1, body.height, std::max(box.width - 2, 0)};
     } else {
-        const int remaining = h - 6;
-        const int list_min = static_cast<int>(std::min<uint64_t>(want, 3));
+        const int remaining = body.height - list_border;
+        const int list_min = static_cast<int>(std::min(want, list_min_rows));
         const int text_rows = std::min(text_lines, std::max(remaining - list_min, 0));
         const int list_rows = remaining - text_rows;
-        g_.text = {g_.box.top + 1, g_.box.left + 2, text_rows, inner};
-        g_.frame = {g_.box.top + 1 + text_rows, g_.box.left + 2, list_rows + 2, inner};
-        g_.list = {g_.frame.top + 1, g_.frame.left + 1, list_rows, std::max(inner - 2, 0)};
-        g_.separator_row = h - 3;
+        g_.text = {body.top, body.left, text_rows, body.width};
+        g_.frame = {body.top + text_rows, body.left, list_rows + list_border, body.width};
+        g_.list = {g_.frame.top + 1, g_.frame.left + 1, list_rows,
+                   std::max(body.width - list_border, 0)};
     }
-    g_.button_y = g_.box.top + h - 2;
     text_.top = 0;
     keep_focus_visible();
 }
@@ -129,8 +137,9 @@ void menu_dialog::draw_row(int index) {
     fill({y, list.left, 1, list.width}, look);
     const boxkit_menuitem &item = items_[index];
     const auto width = static_cast<uint64_t>(list.width);
+    const boxkit_conf &conf = d_.conf;
     const row_columns at =
-        place_row(columns_, item.depth, width, conf_.menu_align_left, conf_.menu_hide_descriptions);
+        place_row(columns_, item.depth, width, conf.menu_align_left, conf.menu_hide_descriptions);
     const rect clip{y, list.left, 1, list.width};
     auto put = [&](const char *text, uint64_t x, uint64_t limit) {
         if (!text || x >= width || x >= limit)
@@ -138,7 +147,7 @@ void menu_dialog::draw_row(int index) {
         draw_text(y, list.left + static_cast<int>(x), text, row_style_,
                   static_cast<int>(std::min(limit, width) - x), look, clip);
     };
-    const bool descriptions = !conf_.menu_hide_descriptions && columns_.desc_width > 0;
+    const bool descriptions = !conf.menu_hide_descriptions && columns_.desc_width > 0;
     // Prefix and name both stop short of the description column: a prefix
     // wider than the list must not run on under and past the description.
     const uint64_t names_end = descriptions && at.desc_x > 0 ? at.desc_x - 1 : width;
@@ -150,7 +159,8 @@ void menu_dialog::draw_row(int index) {
 
 void menu_dialog::draw_bottom_text() {
     const int y = screen_lines() - 1;
-    if (y <= 0 || g_.box.top + g_.box.height > y)
+    const rect &box = d_.frame.box;
+    if (y <= 0 || box.top + box.height > y)
         return; // the box covers the bottom line
     const rect line{y, 0, 1, screen_cols()};
     fill(line, role::backdrop);
@@ -160,7 +170,6 @@ void menu_dialog::draw_bottom_text() {
 }
 
 void menu_dialog::draw() {
-    draw_frame(g_.box, conf_.title);
     text_.draw(g_.text, role::box);
     if (!g_.compact)
         draw_border(g_.frame, role::border);
@@ -170,102 +179,58 @@ void menu_dialog::draw() {
         const std::string where = std::to_string(focus_ + 1) + "/" + std::to_string(count_);
         draw_indicator(g_.frame, g_.frame.top + g_.frame.height - 1, where);
     }
-    draw_separator(g_.box, g_.separator_row, role::border);
-    draw_buttons(g_.box, g_.button_y, buttons_, button_, conf_.menu_button_shortcuts);
     draw_bottom_text();
-    show();
 }
 
-int menu_dialog::run() {
-    layout();
-    draw();
-    const int button_count = static_cast<int>(buttons_.size());
-    for (;;) {
-        const key_event key = read_key();
-        if (key.kind == key_event::error)
-            return BOXKIT_ERROR;
-        const int page = std::max(g_.list.height, 1);
-        const key_action action = common_action(key);
-        switch (action) {
-        case key_action::press:
-            return button_code(buttons_, button_);
-        case key_action::next_button:
-        case key_action::prev_button:
-            button_ = step_button(button_, button_count, button_step(action));
-            break;
-        case key_action::escape:
-        case key_action::resize:
-        case key_action::help: {
-            const common_outcome common = handle_common_key(action, conf_);
-            if (common.closes)
-                return common.code;
-            if (!common.relayout)
-                continue;
-            layout();
-            break;
-        }
-        case key_action::mouse: {
-            const mouse_event m = read_mouse();
-            const rect &list = g_.list;
-            if (m.action == mouse_event::click) {
-                if (m.y == g_.button_y) {
-                    const int hit = button_at(g_.box, buttons_, m.x);
-                    if (hit >= 0)
-                        return button_code(buttons_, hit);
-                    continue;
-                }
-                if (m.y >= list.top && m.y < list.top + list.height && m.x >= list.left &&
-                    m.x < list.left + list.width && top_ + (m.y - list.top) < count_) {
-                    focus_ = top_ + (m.y - list.top);
-                    break;
-                }
-                continue;
-            }
-            if (m.action == mouse_event::wheel_up || m.action == mouse_event::wheel_down) {
-                const int step = m.action == mouse_event::wheel_up ? -3 : 3;
-                top_ = std::clamp(top_ + step, 0, std::max(count_ - list.height, 0));
-                focus_ = std::clamp(focus_, top_, std::max(top_ + list.height - 1, top_));
-                focus_ = std::min(focus_, std::max(count_ - 1, 0));
-                break;
-            }
-            continue;
-        }
-        case key_action::none:
-            if (key.kind == key_event::function) {
-                switch (key.code) {
-                case KEY_UP:
-                    move_focus(-1);
-                    break;
-                case KEY_DOWN:
-                    move_focus(1);
-                    break;
-                case KEY_PPAGE:
-                    move_focus(-page);
-                    break;
-                case KEY_NPAGE:
-                    move_focus(page);
-                    break;
-                case KEY_HOME:
-                    move_focus(-static_cast<long long>(count_));
-                    break;
-                case KEY_END:
-                    move_focus(count_);
-                    break;
-                default:
-                    continue;
-                }
-            } else if (conf_.menu_button_shortcuts) {
-                const int hit = shortcut_button(buttons_, key.code);
-                if (hit >= 0)
-                    return button_code(buttons_, hit);
-                continue;
-            } else {
-                continue;
-            }
-            break;
-        }
-        draw();
+// Up, Down, PgUp, PgDn, Home and End move the focus.
+bool menu_dialog::key(const key_event &key) {
+    if (key.kind != key_event::function)
+        return false;
+    const int page = std::max(g_.list.height, 1);
+    switch (key.key) {
+    case function_key::up:
+        move_focus(-1);
+        return true;
+    case function_key::down:
+        move_focus(1);
+        return true;
+    case function_key::page_up:
+        move_focus(-page);
+        return true;
+    case function_key::page_down:
+        move_focus(page);
+        return true;
+    case function_key::home:
+        move_focus(-static_cast<long long>(count_));
+        return true;
+    case function_key::end:
+        move_focus(count_);
+        return true;
+    default:
+        return false;
     }
+}
+
+// A click focuses a row; the wheel scrolls the list by three rows, taking
+// the focus along when it would leave the list.
+bool menu_dialog::mouse(const mouse_event &m) {
+    const rect &list = g_.list;
+    if (m.action == mouse_event::click) {
+        if (m.y >= list.top && m.y < list.top + list.height && m.x >= list.left &&
+            m.x < list.left + list.width && top_ + (m.y - list.top) < count_) {
+            focus_ = top_ + (m.y - list.top);
+            return true;
+        }
+        return false;
+    }
+    if (m.action == mouse_event::wheel_up || m.action == mouse_event::wheel_down) {
+        const int step = m.action == mouse_event::wheel_up ? -3 : 3;
+        top_ = std::clamp(top_ + step, 0, std::max(count_ - list.height, 0));
+        focus_ = std::clamp(focus_, top_, std::max(top_ + list.height - 1, top_));
+        focus_ = std::min(focus_, std::max(count_ - 1, 0));
+        return true;
+    }
+    return false;
 }
 
 } // namespace

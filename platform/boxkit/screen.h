@@ -1,25 +1,26 @@
-// The terminal that boxkit has taken over: its state, its error text, the
-// look of each part of a dialog, and the drawing primitives. Every write to
-// the screen goes through these functions, which clip to the screen and to
-// the given rectangle, so that nothing is ever drawn past either.
+// The terminal under boxkit: every write to the screen and every key read
+// goes through these functions and nothing else. They are implemented twice:
+// on ncursesw for the program (curses_screen.cpp, curses_input.cpp,
+// terminal.cpp) and in memory for the tests (tests/support/memory_screen.cpp),
+// each with its own boxkit_init and boxkit_end. The dialogs, their layout and
+// their drawing (draw.h) are written against this header alone and never see
+// the terminal's own codes.
+//
+// The writes are cell-sized and trust their caller to have clipped to the
+// screen: draw.h does that before every write.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <string_view>
-#include <vector>
+#include <memory>
 
-#include "platform/boxkit/box_layout.h"
-#include "platform/boxkit/text_layout.h"
+#include "platform/boxkit/keys.h"
 
 namespace boxkit {
 
 // Whether boxkit_init() succeeded and boxkit_end() has not run since.
 bool screen_active();
-// Sets the text returned by boxkit_geterror(); printf-style.
-void set_error(const char *format, ...) __attribute__((format(printf, 1, 2)));
-// Fails a dialog call that came before boxkit_init().
-int fail_inactive();
-// Whether the locale encodes UTF-8.
+// Whether the locale encodes UTF-8 (decided when the terminal was taken over).
 bool utf8_locale();
 // The screen's current size.
 int screen_lines();
@@ -42,48 +43,52 @@ enum class role {
     bottom_text,
 };
 
-// Fills `r` with blanks of `look`.
-void fill(rect r, role look);
-// Fills the whole screen with the backdrop.
-void fill_backdrop();
-// A single-line border around `r`, and a horizontal line joining it at row
-// `r.top + row` when `row` > 0.
-void draw_border(rect r, role look);
-void draw_separator(rect r, int row, role look);
-// Draws glyphs [begin, end) from column `x` of screen row `y`, at most
-// `max_cols` columns, inside `clip`. Returns the columns drawn.
-int draw_glyphs(int y, int x, const std::vector<glyph> &glyphs, size_t begin, size_t end,
-                int max_cols, role look, rect clip);
-// Decodes and draws one line of text.
-int draw_text(int y, int x, std::string_view text, text_style style, int max_cols, role look,
-              rect clip);
-// The title centred in the top border of `box`.
-void draw_title(rect box, const char *title);
-// A row of buttons at screen row `y` inside `box`; `focused` is an index or -1.
-void draw_buttons(rect box, int y, const std::vector<button> &buttons, int focused, bool shortcuts);
-// Index of the button at screen column `x` of a row drawn by draw_buttons, or -1.
-int button_at(rect box, const std::vector<button> &buttons, int x);
-// A short text such as "12/100" right-aligned in row `y` of `box`.
-void draw_indicator(rect box, int y, std::string_view text);
-// Sends what was drawn to the terminal.
+// The most code points one cell holds: a character and its combining marks.
+inline constexpr size_t max_cell_chars = 4;
+
+// Writes one cell at row `y`, column `x`: `count` code points (1 to
+// max_cell_chars), a character of display width 1 or 2 and the combining
+// marks drawn on it, never a control character. `attrs` holds glyph_bold and
+// glyph_underline (text_layout.h) on top of the look of `look`. A wide
+// character takes the cell right of `x` too.
+void put_cell(int y, int x, const char32_t *chars, size_t count, uint8_t attrs, role look);
+
+// The pieces of a single-line border.
+enum class line_piece {
+    horizontal,
+    vertical,
+    top_left,
+    top_right,
+    bottom_left,
+    bottom_right,
+    left_tee,  // a horizontal line joining a vertical one from the right: ├
+    right_tee, // ┤
+};
+// Writes a line-drawing piece in the look of `look`.
+void put_line(int y, int x, line_piece piece, role look);
+
+// Sends what was written since the last call to the terminal.
 void show();
 
-// A key or event read from the terminal.
-struct key_event {
-    enum kind_t { character, function, error } kind;
-    int code; // the character (a code point) or the KEY_ code
-};
-// Blocks for the next key. After the terminal has gone (end of input), every
-// call returns an error event.
-key_event read_key();
+// Shows the terminal's cursor at row `y`, column `x` (from the next show()),
+// or hides it.
+void place_cursor(int y, int x);
+void hide_cursor();
 
-// A mouse event: screen position and what happened.
-struct mouse_event {
-    int y;
-    int x;
-    enum action_t { none, click, wheel_up, wheel_down } action;
+// A copy of what the screen shows, to be put back after a box covered it.
+struct saved_screen;
+struct saved_screen_deleter {
+    void operator()(saved_screen *copy) const;
 };
-// Reads the pending mouse event after read_key() returned KEY_MOUSE.
-mouse_event read_mouse();
+using saved_screen_ptr = std::unique_ptr<saved_screen, saved_screen_deleter>;
+// Null when no copy could be made.
+saved_screen_ptr save_screen();
+// Puts the copy back; the screen still has the size it had when it was saved.
+void restore_screen(const saved_screen &copy);
+
+// Blocks for the next key, mouse event or resize. Once the terminal has gone
+// (end of input) every call returns an error event, and boxkit_geterror()
+// tells why. This is the one place where input enters the dialogs.
+key_event read_key();
 
 } // namespace boxkit

@@ -1,8 +1,8 @@
-// Taking over the terminal and giving it back: boxkit_init, boxkit_end and
-// the calls that need no dialog.
+// Taking over the terminal and giving it back on ncursesw: boxkit_init and
+// boxkit_end, the look of each role, and the signal handlers that give the
+// terminal back when the process is killed.
+#include <array>
 #include <csignal>
-#include <cstdarg>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <langinfo.h>
@@ -11,6 +11,8 @@
 
 #include "platform/boxkit.h"
 #include "platform/boxkit/curses_look.h"
+#include "platform/boxkit/draw.h"
+#include "platform/boxkit/error.h"
 #include "platform/boxkit/screen.h"
 
 // Last: it defines macros named like common words (lines, columns).
@@ -24,12 +26,43 @@ SCREEN *the_screen = nullptr;
 // Written from a signal handler too, hence the plain flag.
 volatile sig_atomic_t screen_up = 0;
 bool locale_utf8 = false;
-char error_text[512] = "";
 
 constexpr int handled_signals[] = {SIGINT, SIGTERM, SIGHUP};
-struct sigaction previous_actions[3];
+struct sigaction previous_actions[std::size(handled_signals)];
 
-look looks[static_cast<int>(role::bottom_text) + 1];
+// The look of each role on a terminal with colours, one row per role in the
+// order of the roles; each row gets a colour pair of its own.
+struct colour_look {
+    role r;
+    short fg, bg;
+    attr_t attrs;
+};
+constexpr colour_look colour_looks[] = {
+    {role::backdrop, COLOR_WHITE, COLOR_BLUE, A_NORMAL},
+    {role::box, COLOR_BLACK, COLOR_WHITE, A_NORMAL},
+    {role::border, COLOR_BLACK, COLOR_WHITE, A_NORMAL},
+    {role::title, COLOR_BLUE, COLOR_WHITE, A_BOLD},
+    {role::button, COLOR_BLACK, COLOR_WHITE, A_NORMAL},
+    {role::button_active, COLOR_WHITE, COLOR_BLUE, A_BOLD},
+    {role::button_key, COLOR_RED, COLOR_WHITE, A_BOLD},
+    {role::button_key_active, COLOR_YELLOW, COLOR_BLUE, A_BOLD},
+    {role::item, COLOR_BLACK, COLOR_WHITE, A_NORMAL},
+    {role::item_active, COLOR_WHITE, COLOR_BLUE, A_BOLD},
+    {role::field, COLOR_WHITE, COLOR_BLUE, A_NORMAL},
+    {role::indicator, COLOR_BLUE, COLOR_WHITE, A_NORMAL},
+    {role::bottom_text, COLOR_WHITE, COLOR_BLUE, A_BOLD},
+};
+constexpr bool in_role_order() {
+    for (size_t i = 0; i < std::size(colour_looks); ++i)
+        if (static_cast<size_t>(colour_looks[i].r) != i)
+            return false;
+    return true;
+}
+static_assert(in_role_order(), "colour_looks has one row per role, in the order of the roles");
+static_assert(static_cast<size_t>(role::bottom_text) + 1 == std::size(colour_looks),
+              "every role has a colour look");
+
+std::array<look, std::size(colour_looks)> looks;
 
 // Ctrl-C, SIGTERM, SIGHUP: give the terminal back, then die of the signal as
 // the process would have without us.
@@ -75,32 +108,15 @@ std::string printable(const char *text) {
 }
 
 void set_look(role r, attr_t attrs, short pair) {
-    looks[static_cast<int>(r)] = {attrs, pair};
+    looks[static_cast<size_t>(r)] = {attrs, pair};
 }
 
 void choose_looks() {
-    if (has_colors() && start_color() == OK && COLOR_PAIRS > 13) {
-        struct {
-            role r;
-            short fg, bg;
-            attr_t attrs;
-        } const table[] = {
-            {role::backdrop, COLOR_WHITE, COLOR_BLUE, A_NORMAL},
-            {role::box, COLOR_BLACK, COLOR_WHITE, A_NORMAL},
-            {role::border, COLOR_BLACK, COLOR_WHITE, A_NORMAL},
-            {role::title, COLOR_BLUE, COLOR_WHITE, A_BOLD},
-            {role::button, COLOR_BLACK, COLOR_WHITE, A_NORMAL},
-            {role::button_active, COLOR_WHITE, COLOR_BLUE, A_BOLD},
-            {role::button_key, COLOR_RED, COLOR_WHITE, A_BOLD},
-            {role::button_key_active, COLOR_YELLOW, COLOR_BLUE, A_BOLD},
-            {role::item, COLOR_BLACK, COLOR_WHITE, A_NORMAL},
-            {role::item_active, COLOR_WHITE, COLOR_BLUE, A_BOLD},
-            {role::field, COLOR_WHITE, COLOR_BLUE, A_NORMAL},
-            {role::indicator, COLOR_BLUE, COLOR_WHITE, A_NORMAL},
-            {role::bottom_text, COLOR_WHITE, COLOR_BLUE, A_BOLD},
-        };
+    // Pair 0 is the terminal's own colours; the table's pairs start at 1.
+    if (has_colors() && start_color() == OK &&
+        static_cast<size_t>(COLOR_PAIRS) > std::size(colour_looks)) {
         short pair = 1;
-        for (const auto &row : table) {
+        for (const colour_look &row : colour_looks) {
             init_pair(pair, row.fg, row.bg);
             set_look(row.r, row.attrs, pair);
             ++pair;
@@ -124,26 +140,10 @@ bool has_cursor_addressing() {
     return cup != nullptr && cup != reinterpret_cast<char *>(-1);
 }
 
-int init_failure() {
-    return BOXKIT_ERROR;
-}
-
 } // namespace
 
 bool screen_active() {
     return screen_up != 0;
-}
-
-void set_error(const char *format, ...) {
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(error_text, sizeof error_text, format, args);
-    va_end(args);
-}
-
-int fail_inactive() {
-    set_error("the terminal is not initialised (boxkit_init)");
-    return BOXKIT_ERROR;
 }
 
 bool utf8_locale() {
@@ -151,7 +151,7 @@ bool utf8_locale() {
 }
 
 look look_of(role r) {
-    return looks[static_cast<int>(r)];
+    return looks[static_cast<size_t>(r)];
 }
 
 } // namespace boxkit
@@ -163,16 +163,16 @@ int boxkit_init(void) {
         return BOXKIT_OK;
     if (!isatty(STDIN_FILENO)) {
         set_error("standard input is not a terminal");
-        return init_failure();
+        return BOXKIT_ERROR;
     }
     if (!isatty(STDOUT_FILENO)) {
         set_error("standard output is not a terminal");
-        return init_failure();
+        return BOXKIT_ERROR;
     }
     const char *term = std::getenv("TERM");
     if (!term || !*term) {
         set_error("the TERM environment variable is not set");
-        return init_failure();
+        return BOXKIT_ERROR;
     }
     // Probe the terminal description first: setupterm reports a failure
     // through `status` instead of printing and exiting.
@@ -182,13 +182,13 @@ int boxkit_init(void) {
             set_error("unknown terminal type \"%s\"", printable(term).c_str());
         else
             set_error("no terminal description database found for \"%s\"", printable(term).c_str());
-        return init_failure();
+        return BOXKIT_ERROR;
     }
     const bool addressable = has_cursor_addressing();
     del_curterm(cur_term);
     if (!addressable) {
         set_error("terminal type \"%s\" cannot position the cursor", printable(term).c_str());
-        return init_failure();
+        return BOXKIT_ERROR;
     }
     const char *codeset = nl_langinfo(CODESET);
     locale_utf8 =
@@ -199,7 +199,7 @@ int boxkit_init(void) {
     the_screen = newterm(term, stdout, stdin);
     if (!the_screen) {
         set_error("cannot start terminal type \"%s\"", printable(term).c_str());
-        return init_failure();
+        return BOXKIT_ERROR;
     }
     set_term(the_screen);
     cbreak();
@@ -230,23 +230,4 @@ int boxkit_end(void) {
     delscreen(the_screen);
     the_screen = nullptr;
     return BOXKIT_OK;
-}
-
-int boxkit_clear(int row) {
-    if (!screen_active())
-        return fail_inactive();
-    if (row < 0)
-        row = 0;
-    fill({row, 0, screen_lines() - row, screen_cols()}, role::backdrop);
-    show();
-    return BOXKIT_OK;
-}
-
-void boxkit_initconf(boxkit_conf *conf) {
-    if (conf)
-        *conf = boxkit_conf{};
-}
-
-const char *boxkit_geterror(void) {
-    return error_text;
 }
