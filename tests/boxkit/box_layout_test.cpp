@@ -46,6 +46,59 @@ TEST(BoxLayout, ExtentsAreAutomaticOrFixedAndAlwaysFit) {
     EXPECT_EQ(box.left, 20);
 }
 
+TEST(BoxLayout, TheFrameFitsItsContentAndGivesUpTheSeparatorWhenSqueezed) {
+    const std::vector<button> ok = {{"OK", BOXKIT_OK}};
+    struct {
+        int lines, cols;
+        frame_request request;
+        uint64_t content_rows;
+        rect box, body;
+        int separator_row, button_y;
+    } const cases[] = {
+        // Content of 30x5: 34 columns, 5 rows + borders, separator and buttons.
+        {24, 80, {0, 0, 30, true, 1}, 5, {7, 23, 9, 34}, {8, 25, 5, 30}, 6, 14},
+        // Without buttons: only the borders.
+        {24, 80, {0, 0, 30, false, 1}, 5, {8, 23, 7, 34}, {9, 25, 5, 30}, 0, 13},
+        // An automatic width keeps a blank column each side of the screen.
+        {24, 80, {0, 0, 200, true, 1}, 1, {9, 1, 5, 78}, {10, 3, 1, 74}, 2, 12},
+        // A fixed size is kept, or shrunk to the screen.
+        {24, 80, {12, 200, 30, true, 1}, 1, {6, 0, 12, 80}, {7, 2, 8, 76}, 9, 16},
+        // Four rows: the separator gives its row to the content, unless the
+        // dialog keeps it with no row of content (minimum 0).
+        {4, 80, {0, 0, 30, true, 1}, 5, {0, 23, 4, 34}, {1, 25, 1, 30}, 0, 2},
+        {4, 80, {0, 0, 30, true, 0}, 5, {0, 23, 4, 34}, {1, 25, 0, 30}, 1, 2},
+        // Screens too small for any content.
+        {2, 3, {0, 0, 30, true, 1}, 5, {0, 0, 2, 3}, {1, 2, 0, 0}, 0, 0},
+        {0, 0, {0, 0, 30, true, 1}, 5, {0, 0, 0, 0}, {1, 2, 0, 0}, 0, -2},
+    };
+    boxkit_conf conf{};
+    for (const auto &c : cases) {
+        int asked_width = -1;
+        const dialog_frame f =
+            lay_out_dialog(conf, c.lines, c.cols, c.request, ok, true, [&](int width) {
+                asked_width = width;
+                return c.content_rows;
+            });
+        const std::string where = std::to_string(c.lines) + "x" + std::to_string(c.cols) + " " +
+                                  std::to_string(c.request.content_width);
+        EXPECT_EQ(asked_width, f.body.width) << where;
+        for (const auto &[got, want] : {std::pair{f.box, c.box}, std::pair{f.body, c.body}}) {
+            EXPECT_EQ(got.top, want.top) << where;
+            EXPECT_EQ(got.left, want.left) << where;
+            EXPECT_EQ(got.height, want.height) << where;
+            EXPECT_EQ(got.width, want.width) << where;
+        }
+        EXPECT_EQ(f.separator_row, c.separator_row) << where;
+        EXPECT_EQ(f.button_y, c.button_y) << where;
+    }
+    // The title widens the box, with a blank each side.
+    conf.title = "A title of 24 characters";
+    EXPECT_EQ(
+        lay_out_dialog(conf, 24, 80, {0, 0, 2, true, 1}, ok, true, [](int) { return uint64_t{1}; })
+            .box.width,
+        24 + title_padding + frame_cols);
+}
+
 std::string labels(const std::vector<button> &buttons) {
     std::string out;
     for (const button &b : buttons)
