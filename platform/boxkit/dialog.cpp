@@ -1,6 +1,7 @@
 #include "platform/boxkit/dialog.h"
 
 #include "platform/boxkit/draw.h"
+#include "platform/boxkit/error.h"
 #include "platform/boxkit/screen.h"
 
 namespace boxkit {
@@ -112,6 +113,22 @@ boxkit_conf settings_of(const boxkit_conf *conf) {
     if (conf)
         out = *conf;
     return out;
+}
+
+bool can_open(long long count, const void *items, const char *what) {
+    if (!screen_active()) {
+        fail_inactive();
+        return false;
+    }
+    if (count < 0) {
+        set_error("%s item count %lld is negative", what, count);
+        return false;
+    }
+    if (count > 0 && !items) {
+        set_error("%s items missing", what);
+        return false;
+    }
+    return true;
 }
 
 void show_dialog(dialog &d) {

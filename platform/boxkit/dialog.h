@@ -17,7 +17,7 @@
 namespace boxkit {
 
 struct dialog {
-    const boxkit_conf &conf;
+    boxkit_conf conf;
     std::vector<button> buttons{};
     // The focused button; -1 for none (every button hidden), or while the
     // dialog's fields have the focus when `field_stop` is set.
@@ -42,6 +42,11 @@ struct dialog {
 
 // The caller's settings, or the defaults when there are none.
 boxkit_conf settings_of(const boxkit_conf *conf);
+
+// Whether a dialog of `count` items (a "menu" or a "form", as `what` says)
+// may open: the terminal is taken over, the count is not negative and items
+// come with it. Sets the error text when not.
+bool can_open(long long count, const void *items, const char *what);
 
 // Lays out and draws `d` once (the information box stops here).
 void show_dialog(dialog &d);

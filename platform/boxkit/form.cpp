@@ -25,12 +25,11 @@ struct form_geometry {
 
 class form_dialog {
   public:
-    form_dialog(const boxkit_conf &conf, const char *text, int height, int width,
+    form_dialog(const boxkit_conf *conf, const char *text, int height, int width,
                 unsigned form_height, unsigned count, boxkit_formitem *items, int focus);
-    int run() { return run_dialog(d_); }
-    int focus() const { return field_; }
-    // Hands every field's text to its item, allocated with malloc().
-    bool store_values();
+    // Runs the form; `*focus` (unless null) receives the focused field, and
+    // every item its field's text.
+    int run(int *focus);
 
   private:
     void layout();
@@ -44,6 +43,8 @@ class form_dialog {
     int field_x(unsigned index) const;
     int field_width(unsigned index) const;
     void keep_field_visible();
+    // Hands every field's text to its item, allocated with malloc().
+    bool store_values();
 
     dialog d_;
     int height_, width_;
@@ -60,12 +61,13 @@ class form_dialog {
     int field_ = 0;          // focused field
 };
 
-form_dialog::form_dialog(const boxkit_conf &conf, const char *text, int height, int width,
+form_dialog::form_dialog(const boxkit_conf *conf, const char *text, int height, int width,
                          unsigned form_height, unsigned count, boxkit_formitem *items, int focus)
-    : d_{conf, dialog_buttons(conf, true)}, height_(height), width_(width),
-      form_height_(form_height), count_(count), items_(items), utf8_(utf8_locale()) {
-    text_.glyphs = decode_text(text ? text : "", {utf8_, conf.markup, true});
-    const text_style label_style{utf8_, conf.markup, false};
+    : d_{settings_of(conf)}, height_(height), width_(width), form_height_(form_height),
+      count_(count), items_(items), utf8_(utf8_locale()) {
+    d_.buttons = dialog_buttons(d_.conf, true);
+    text_.glyphs = decode_text(text ? text : "", {utf8_, d_.conf.markup, true});
+    const text_style label_style{utf8_, d_.conf.markup, false};
     for (unsigned i = 0; i < count; ++i) {
         const boxkit_formitem &item = items[i];
         uint64_t limit = item.max_length;
@@ -276,6 +278,18 @@ bool form_dialog::mouse(const mouse_event &m) {
     return false;
 }
 
+int form_dialog::run(int *focus) {
+    const int rc = run_dialog(d_);
+    hide_cursor();
+    if (focus)
+        *focus = field_;
+    if (!store_values()) {
+        set_error("out of memory for the form's values");
+        return BOXKIT_ERROR;
+    }
+    return rc;
+}
+
 bool form_dialog::store_values() {
     for (unsigned i = 0; i < count_; ++i) {
         const std::string text = editor_text(editors_[i]);
@@ -302,22 +316,8 @@ using namespace boxkit;
 int boxkit_form(const boxkit_conf *conf, const char *text, int height, int width,
                 unsigned int form_height, unsigned int item_count, boxkit_formitem *items,
                 int *focus) {
-    if (!screen_active())
-        return fail_inactive();
-    if (item_count > 0 && !items) {
-        set_error("form items missing");
+    if (!can_open(item_count, items, "form"))
         return BOXKIT_ERROR;
-    }
-    const boxkit_conf settings = settings_of(conf);
-    form_dialog form(settings, text, height, width, form_height, item_count, items,
-                     focus ? *focus : 0);
-    const int rc = form.run();
-    hide_cursor();
-    if (focus)
-        *focus = form.focus();
-    if (!form.store_values()) {
-        set_error("out of memory for the form's values");
-        return BOXKIT_ERROR;
-    }
-    return rc;
+    form_dialog form(conf, text, height, width, form_height, item_count, items, focus ? *focus : 0);
+    return form.run(focus);
 }

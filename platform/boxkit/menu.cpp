@@ -7,7 +7,6 @@
 #include "platform/boxkit.h"
 #include "platform/boxkit/dialog.h"
 #include "platform/boxkit/draw.h"
-#include "platform/boxkit/error.h"
 #include "platform/boxkit/menu_layout.h"
 #include "platform/boxkit/screen.h"
 #include "platform/boxkit/text_view.h"
@@ -30,11 +29,16 @@ struct menu_geometry {
 
 class menu_dialog {
   public:
-    menu_dialog(const boxkit_conf &conf, const char *text, int height, int width,
+    menu_dialog(const boxkit_conf *conf, const char *text, int height, int width,
                 unsigned list_height, int count, const boxkit_menuitem *items, int focus);
 
-    int run() { return run_dialog(d_); }
-    int focus() const { return focus_; }
+    // Runs the menu; `*focus` (unless null) receives the focused row.
+    int run(int *focus) {
+        const int rc = run_dialog(d_);
+        if (focus)
+            *focus = focus_;
+        return rc;
+    }
 
   private:
     void layout();
@@ -60,14 +64,14 @@ class menu_dialog {
     int top_ = 0; // first row shown
 };
 
-menu_dialog::menu_dialog(const boxkit_conf &conf, const char *text, int height, int width,
+menu_dialog::menu_dialog(const boxkit_conf *conf, const char *text, int height, int width,
                          unsigned list_height, int count, const boxkit_menuitem *items, int focus)
-    : d_{conf, dialog_buttons(conf, true)}, height_(height), width_(width),
-      list_height_(list_height), count_(count), items_(items),
-      utf8_(utf8_locale()), row_style_{utf8_, conf.markup, false} {
-    text_.glyphs = decode_text(text ? text : "", {utf8_, conf.markup, true});
+    : d_{settings_of(conf)}, height_(height), width_(width), list_height_(list_height),
+      count_(count), items_(items), utf8_(utf8_locale()), row_style_{utf8_, d_.conf.markup, false} {
+    d_.buttons = dialog_buttons(d_.conf, true);
+    text_.glyphs = decode_text(text ? text : "", {utf8_, d_.conf.markup, true});
     columns_ =
-        measure_menu(items, static_cast<size_t>(count), row_style_, conf.menu_hide_descriptions);
+        measure_menu(items, static_cast<size_t>(count), row_style_, d_.conf.menu_hide_descriptions);
     focus_ = count > 0 ? std::clamp(focus, 0, count - 1) : 0;
     d_.focused_button = d_.buttons.empty() ? -1 : 0;
     d_.layout = [this] { layout(); };
@@ -241,21 +245,8 @@ using namespace boxkit;
 
 int boxkit_menu(const boxkit_conf *conf, const char *text, int height, int width,
                 unsigned int list_height, int item_count, boxkit_menuitem *items, int *focus) {
-    if (!screen_active())
-        return fail_inactive();
-    if (item_count < 0) {
-        set_error("menu item count %d is negative", item_count);
+    if (!can_open(item_count, items, "menu"))
         return BOXKIT_ERROR;
-    }
-    if (item_count > 0 && !items) {
-        set_error("menu items missing");
-        return BOXKIT_ERROR;
-    }
-    const boxkit_conf settings = settings_of(conf);
-    menu_dialog menu(settings, text, height, width, list_height, item_count, items,
-                     focus ? *focus : 0);
-    const int rc = menu.run();
-    if (focus)
-        *focus = menu.focus();
-    return rc;
+    menu_dialog menu(conf, text, height, width, list_height, item_count, items, focus ? *focus : 0);
+    return menu.run(focus);
 }

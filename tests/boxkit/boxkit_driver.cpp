@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "platform/boxkit.h"
+#include "tests/boxkit/main_menu.h"
 
 namespace {
 
@@ -93,11 +94,6 @@ std::string shown(const char *text) {
 uint32_t number(const char *s) {
     return static_cast<uint32_t>(std::strtoul(s, nullptr, 0));
 }
-
-const char main_menu_help[] =
-    "MibScope presents a snapshot of the sysctl MIB hierarchy.\n\nKeys:\n \\ZbUp / Down\\Zn: "
-    "Navigate through and select nodes.\n \\ZbHome\\Zn: Jump to the first node in the list.\n "
-    "\\ZbEnd\\Zn: Jump to the last node in the list.";
 
 } // namespace
 
@@ -184,18 +180,9 @@ int main(int argc, char **argv) {
             form_height = static_cast<int>(number(arg()));
         else if (opt == "--main-menu") {
             // The program's main menu.
-            conf.title = " MibScope 0.0.3";
-            conf.top_margin = conf.bottom_margin = 1;
-            conf.esc_enabled = conf.markup = conf.menu_align_left = true;
-            conf.menu_hide_descriptions = conf.menu_button_shortcuts = true;
-            conf.help_text = main_menu_help;
-            conf.left_button1_label = "Navigate";
-            conf.left_button2_label = "Properties";
-            conf.left_button3_label = "Set Value";
-            conf.hide_ok_button = conf.hide_cancel_button = true;
-            conf.right_button1_label = "Quit";
-            text = "\\ZbF1\\Zn for help. \\ZbESC\\Zn or \\ZbQ\\Zn for quit.";
-            list_height = 30;
+            conf = main_menu_conf();
+            text = main_menu_text;
+            list_height = main_menu_list_height;
         } else if (opt == "--item") {
             // PREFIX|DEPTH|NAME|DESCRIPTION|BOTTOM
             std::vector<std::string> p = split(unescape(arg()), '|');

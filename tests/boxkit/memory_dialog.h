@@ -1,6 +1,5 @@
 // What the dialog tests on the in-memory screen share: a terminal taken over
-// for each test and checked when it ends, and the settings and rows of the
-// program's main menu.
+// for each test and checked when it ends, and rows for menus.
 #pragma once
 
 #include <clocale>
@@ -11,6 +10,7 @@
 
 #include "platform/boxkit.h"
 #include "platform/boxkit/keys.h"
+#include "tests/boxkit/main_menu.h"
 #include "tests/support/memory_screen.h"
 
 namespace term = memory_screen;
@@ -71,27 +71,3 @@ class MemoryDialog : public ::testing::Test {
   private:
     std::deque<std::string> texts_;
 };
-
-// The program's main menu: its settings and its text.
-inline constexpr char main_menu_help[] =
-    "MibScope presents a snapshot of the sysctl MIB hierarchy.\n\nKeys:\n \\ZbUp / Down\\Zn: "
-    "Navigate through and select nodes.\n \\ZbHome\\Zn: Jump to the first node in the list.\n "
-    "\\ZbEnd\\Zn: Jump to the last node in the list.";
-inline constexpr char main_menu_text[] = "\\ZbF1\\Zn for help. \\ZbESC\\Zn or \\ZbQ\\Zn for quit.";
-inline constexpr unsigned main_menu_list_height = 30;
-
-inline boxkit_conf main_menu_conf() {
-    boxkit_conf conf;
-    boxkit_initconf(&conf);
-    conf.title = " MibScope 0.0.3";
-    conf.top_margin = conf.bottom_margin = 1;
-    conf.esc_enabled = conf.markup = conf.menu_align_left = true;
-    conf.menu_hide_descriptions = conf.menu_button_shortcuts = true;
-    conf.help_text = main_menu_help;
-    conf.left_button1_label = "Navigate";
-    conf.left_button2_label = "Properties";
-    conf.left_button3_label = "Set Value";
-    conf.hide_ok_button = conf.hide_cancel_button = true;
-    conf.right_button1_label = "Quit";
-    return conf;
-}

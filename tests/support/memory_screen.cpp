@@ -8,6 +8,7 @@
 
 #include "platform/boxkit.h"
 #include "platform/boxkit/error.h"
+#include "platform/boxkit/field_editor.h"
 
 namespace memory_screen {
 
@@ -103,24 +104,6 @@ char32_t line_char(boxkit::line_piece piece) {
         return U'┤';
     }
     return U'?';
-}
-
-void append_utf8(std::string &out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
 }
 
 // The code points of a UTF-8 text; a byte that starts no valid sequence is dropped.
@@ -226,7 +209,7 @@ std::string row(int y) {
     std::string out;
     for (int x = 0; x < term.screen.cols && y >= 0 && y < term.screen.lines; ++x)
         for (char32_t cp : term.screen.at(y, x).text)
-            append_utf8(out, cp);
+            out += boxkit::encode_utf8(cp);
     out.erase(out.find_last_not_of(' ') + 1);
     return out;
 }
