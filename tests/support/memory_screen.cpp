@@ -62,6 +62,12 @@ void queue(key_event event) {
     term.script.push_back({event});
 }
 
+void queue_mouse(int y, int x, boxkit::mouse_event::action_t action) {
+    key_event event{key_event::mouse};
+    event.pointer = {y, x, action};
+    queue(event);
+}
+
 bool on_screen(int y, int x) {
     return y >= 0 && y < term.screen.lines && x >= 0 && x < term.screen.cols;
 }
@@ -153,22 +159,16 @@ void press(boxkit::function_key key, int times) {
         queue(boxkit::function_key_event(key));
 }
 
-static void mouse(int y, int x, boxkit::mouse_event::action_t action) {
-    key_event event{key_event::mouse};
-    event.pointer = {y, x, action};
-    queue(event);
-}
-
 void click(int y, int x) {
-    mouse(y, x, boxkit::mouse_event::click);
+    queue_mouse(y, x, boxkit::mouse_event::click);
 }
 
 void wheel_up(int y, int x) {
-    mouse(y, x, boxkit::mouse_event::wheel_up);
+    queue_mouse(y, x, boxkit::mouse_event::wheel_up);
 }
 
 void wheel_down(int y, int x) {
-    mouse(y, x, boxkit::mouse_event::wheel_down);
+    queue_mouse(y, x, boxkit::mouse_event::wheel_down);
 }
 
 void resize(int lines, int cols) {
