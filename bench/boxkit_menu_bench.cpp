@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "platform/boxkit.h"
+#include "tests/boxkit/main_menu.h"
 
 #ifndef NCURSES_WIDECHAR
 #define NCURSES_WIDECHAR 1
@@ -70,21 +71,6 @@ struct menu_rows {
     }
 };
 
-boxkit_conf main_menu_conf() {
-    boxkit_conf conf;
-    boxkit_initconf(&conf);
-    conf.title = " MibScope 0.0.3";
-    conf.top_margin = conf.bottom_margin = 1;
-    conf.esc_enabled = conf.markup = conf.menu_align_left = true;
-    conf.menu_hide_descriptions = conf.menu_button_shortcuts = true;
-    conf.left_button1_label = "Navigate";
-    conf.left_button2_label = "Properties";
-    conf.left_button3_label = "Set Value";
-    conf.hide_ok_button = conf.hide_cancel_button = true;
-    conf.right_button1_label = "Quit";
-    return conf;
-}
-
 constexpr int keys_per_call = 1000;
 
 // 1000 presses of one kind; a Home now and then keeps the focus moving
@@ -109,8 +95,8 @@ void run_menu(benchmark::State &state, const std::string &keys, int key_count) {
     for (auto _ : state) {
         std::thread typist([&] { write_all(keys + "q"); });
         int focus = 0;
-        const int rc = boxkit_menu(&conf, "\\ZbF1\\Zn for help. \\ZbESC\\Zn or \\ZbQ\\Zn for quit.",
-                                   0, 0, 30, rows, menu.items.data(), &focus);
+        const int rc = boxkit_menu(&conf, main_menu_text, 0, 0, main_menu_list_height, rows,
+                                   menu.items.data(), &focus);
         typist.join();
         if (rc != BOXKIT_RIGHT1) {
             state.SkipWithError("the menu did not close with Quit");
