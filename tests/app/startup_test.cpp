@@ -13,7 +13,7 @@
 #include "tests/app/program_run.h"
 #include "tests/support/dialog_double.h"
 #include "tests/support/fake_kernel.h"
-#include "tests/values/alloc_failure.h"
+#include "tests/support/alloc_failure.h"
 
 namespace {
 

@@ -14,6 +14,7 @@ struct state {
     std::map<kind, std::deque<response>> scripts;
     std::string error;
     int unscripted = 0;
+    void (*end_hook)() = nullptr;
 };
 
 state &the_state() {
@@ -87,6 +88,10 @@ void reset() {
     the_state() = state{};
 }
 
+void on_end(void (*hook)()) {
+    the_state().end_hook = hook;
+}
+
 void script(kind what, response r) {
     the_state().scripts[what].push_back(std::move(r));
 }
@@ -118,6 +123,8 @@ int boxkit_init(void) {
 }
 
 int boxkit_end(void) {
+    if (the_state().end_hook != nullptr)
+        the_state().end_hook();
     call c;
     c.what = kind::end;
     return finish(std::move(c), std::nullopt, BOXKIT_OK);

@@ -69,8 +69,12 @@ struct response {
     std::optional<std::string> error; // text boxkit_geterror() returns afterwards
 };
 
-// Forgets every call and script; init succeeds; geterror returns "".
+// Forgets every call, script and hook; init succeeds; geterror returns "".
 void reset();
+
+// Runs `hook` at the start of every boxkit_end(), before the call is recorded
+// (recording allocates). Null: no hook.
+void on_end(void (*hook)());
 
 // Queues a response for the next unanswered call of kind `what` (infobox,
 // msgbox, menu, form, init). Calls without a queued response are answered:

@@ -14,7 +14,7 @@
 #include "platform/oidtree.h"
 #include "tests/support/dialog_double.h"
 #include "tests/support/fake_kernel.h"
-#include "tests/values/alloc_failure.h"
+#include "tests/support/alloc_failure.h"
 
 namespace values_test {
 

@@ -1,4 +1,4 @@
-#include "tests/values/alloc_failure.h"
+#include "tests/support/alloc_failure.h"
 
 #include <cerrno>
 #include <cstdarg>
@@ -6,14 +6,14 @@
 #include <cstdlib>
 #include <new>
 
+#include "tests/support/dialog_double.h"
+
 extern "C" {
 void *__real_malloc(size_t size);
 void *__real_calloc(size_t count, size_t size);
 void *__real_realloc(void *p, size_t size);
 char *__real_strdup(const char *s);
 int __real_vasprintf(char **out, const char *format, va_list args);
-// boxkit_end() is a C++ function: its wrapped name is the mangled one.
-int __real__Z10boxkit_endv(void);
 }
 
 namespace alloc_failure {
@@ -52,6 +52,9 @@ void fail_nth(fn what, int nth) {
 
 void exhaust_after_failure() {
     exhaust_armed = true;
+    // Ending the dialog library ends an exhaustion: what a fatal path does
+    // after that (writing its message, exiting) is out of the test's reach.
+    dialog_double::on_end(end_exhaustion);
 }
 
 void disarm() {
@@ -94,13 +97,6 @@ int __wrap_asprintf(char **out, const char *format, ...) {
     const int n = __wrap_vasprintf(out, format, args);
     va_end(args);
     return n;
-}
-
-// Ending the dialog library ends an exhaustion: what a fatal path does after
-// that (writing its message, exiting) is out of the test's reach.
-int __wrap__Z10boxkit_endv(void) {
-    alloc_failure::end_exhaustion();
-    return __real__Z10boxkit_endv();
 }
 
 } // extern "C"

@@ -1,11 +1,10 @@
 // Makes one chosen C allocation call fail, for the paths that end the program
-// when memory runs out. The test executable is linked with
-// -Wl,--wrap=malloc,--wrap=calloc,--wrap=realloc,--wrap=strdup,--wrap=asprintf,
-// --wrap=vasprintf, so the calls made by the statically linked code (the program's
-// library and the test doubles) pass through here. C++ operator new is replaced
-// here too, but fails only while memory is exhausted; and boxkit_end() is
-// wrapped (--wrap=_Z10boxkit_endv), because ending the library ends an
-// exhaustion.
+// when memory runs out. A test executable that links the alloc_failure target
+// is linked with --wrap for malloc, calloc, realloc, strdup, asprintf and
+// vasprintf, so the calls made by the statically linked code (the program's
+// libraries and the test doubles) pass through here. C++ operator new is
+// replaced here too, but fails only while memory is exhausted. An exhaustion
+// ends when the dialog double's boxkit_end() runs (its end hook).
 #pragma once
 
 namespace alloc_failure {
