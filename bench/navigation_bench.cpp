@@ -11,6 +11,7 @@
 #include "app/options.h"
 #include "app/startup.h"
 #include "platform/oidtree.h"
+#include "tests/support/command_line.h"
 #include "tests/support/fake_kernel.h"
 
 namespace {
@@ -79,15 +80,11 @@ BENCHMARK(BM_ExpandCollapse)
 // first rows, one menu (closed with ESC by the quiet dialogs) and shutdown.
 void BM_StartupToFirstMenu(benchmark::State &state) {
     fake_kernel::load(wide_tree(10000, state.range(0)));
-    std::vector<std::string> args = {"mibscope"};
-    if (state.range(1) != 0)
-        args.push_back("-V");
-    std::vector<char *> argv;
-    for (std::string &a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
+    test_support::command_line command(state.range(1) != 0
+                                           ? std::vector<std::string>{"mibscope", "-V"}
+                                           : std::vector<std::string>{"mibscope"});
     for (auto _ : state) {
-        if (mibscope::mibscope_main(static_cast<int>(args.size()), argv.data()) != 0)
+        if (mibscope::mibscope_main(command.argc(), command.argv()) != 0)
             state.SkipWithError("start-up failed");
     }
     mibscope::opts = mibscope::default_options();

@@ -8,6 +8,7 @@
 #include "app/options.h"
 #include "app/startup.h"
 #include "platform/oidtree.h"
+#include "tests/support/command_line.h"
 
 namespace {
 
@@ -25,15 +26,11 @@ void BM_SnapshotAlone(benchmark::State &state) {
 BENCHMARK(BM_SnapshotAlone)->Unit(benchmark::kMillisecond);
 
 void BM_StartupToFirstMenu(benchmark::State &state) {
-    std::vector<std::string> args = {"mibscope"};
-    if (state.range(0) != 0)
-        args.push_back("-V");
-    std::vector<char *> argv;
-    for (std::string &a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
+    test_support::command_line command(state.range(0) != 0
+                                           ? std::vector<std::string>{"mibscope", "-V"}
+                                           : std::vector<std::string>{"mibscope"});
     for (auto _ : state) {
-        if (mibscope::mibscope_main(static_cast<int>(args.size()), argv.data()) != 0) {
+        if (mibscope::mibscope_main(command.argc(), command.argv()) != 0) {
             state.SkipWithError("start-up failed");
             break;
         }

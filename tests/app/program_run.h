@@ -4,16 +4,17 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include "app/startup.h"
+#include "tests/support/command_line.h"
 #include "tests/support/dialog_double.h"
+#include "tests/support/temp_files.h"
 
 namespace app_test {
 
@@ -27,25 +28,20 @@ struct program_run {
 // restores it; text() reads what was written in between.
 class fd_capture {
   public:
-    explicit fd_capture(int fd) : fd_(fd) {
+    explicit fd_capture(int fd) : fd_(fd), file_("app-test-capture") {
         std::fflush(nullptr);
-        char path[] = "/tmp/app_test_capture_XXXXXX";
-        file_ = mkstemp(path);
-        path_ = path;
         saved_ = dup(fd_);
-        dup2(file_, fd_);
+        const int to = open(file_.path().c_str(), O_WRONLY | O_CLOEXEC);
+        dup2(to, fd_);
+        close(to);
     }
     ~fd_capture() { restore(); }
     fd_capture(const fd_capture &) = delete;
     fd_capture &operator=(const fd_capture &) = delete;
 
     std::string text() {
-        std::fflush(nullptr);
-        std::ifstream in(path_);
-        std::stringstream s;
-        s << in.rdbuf();
         restore();
-        return s.str();
+        return test_support::read_file(file_.path());
     }
 
   private:
@@ -55,14 +51,11 @@ class fd_capture {
         std::fflush(nullptr);
         dup2(saved_, fd_);
         close(saved_);
-        close(file_);
-        unlink(path_.c_str());
         saved_ = -1;
     }
     int fd_;
-    int file_;
+    test_support::temp_file file_;
     int saved_;
-    std::string path_;
 };
 
 // A scripted answer of a dialog: its code and, for a menu, the focus it leaves.
@@ -81,21 +74,24 @@ inline dialog_double::response failure(const std::string &error) {
     return r;
 }
 
+// "mibscope" followed by `args`.
+inline std::vector<std::string> program_args(const std::vector<std::string> &args) {
+    std::vector<std::string> all = {"mibscope"};
+    all.insert(all.end(), args.begin(), args.end());
+    return all;
+}
+
 // Calls mibscope_main with "mibscope" followed by `args`.
 // The options keep pointing into the argument texts after the run, as they do
 // in the program, so the texts live until the next run.
 inline program_run run_program(const std::vector<std::string> &args) {
-    static std::vector<std::string> storage;
-    storage = {"mibscope"};
-    storage.insert(storage.end(), args.begin(), args.end());
-    std::vector<char *> argv;
-    for (std::string &s : storage)
-        argv.push_back(s.data());
-    argv.push_back(nullptr);
+    static std::optional<test_support::command_line> command;
+    command.reset();
+    command.emplace(program_args(args));
 
     fd_capture out(STDOUT_FILENO);
     fd_capture err(STDERR_FILENO);
-    const int status = mibscope::mibscope_main(static_cast<int>(storage.size()), argv.data());
+    const int status = mibscope::mibscope_main(command->argc(), command->argv());
     std::string out_text = out.text();
     std::string err_text = err.text();
     return program_run{status, out_text, err_text};
@@ -106,13 +102,8 @@ inline program_run run_program(const std::vector<std::string> &args) {
 inline void run_program_to_stderr(const std::vector<std::string> &args) {
     std::fflush(nullptr);
     dup2(STDERR_FILENO, STDOUT_FILENO);
-    std::vector<std::string> storage{"mibscope"};
-    storage.insert(storage.end(), args.begin(), args.end());
-    std::vector<char *> argv;
-    for (std::string &s : storage)
-        argv.push_back(s.data());
-    argv.push_back(nullptr);
-    std::exit(mibscope::mibscope_main(static_cast<int>(storage.size()), argv.data()));
+    test_support::command_line command(program_args(args));
+    std::exit(mibscope::mibscope_main(command.argc(), command.argv()));
 }
 
 } // namespace app_test

@@ -4,11 +4,15 @@
 #pragma once
 
 #include <chrono>
-#include <fstream>
+#include <cstdlib>
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include <sys/types.h>
+
+#include "tests/support/temp_files.h"
 #include "tests/support/tmux_session.h"
 
 namespace e2e {
@@ -37,12 +41,48 @@ inline std::vector<std::string> fake_program(const std::vector<std::string> &own
     return argv;
 }
 
-// The whole content of a file, byte for byte; empty when it cannot be read.
-inline std::string read_file(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
+using test_support::read_file;
+
+// One file of a fixture /proc/sys: its path below the root, its content, its mode.
+struct fixture_file {
+    std::string path;
+    std::string content;
+    mode_t mode = 0644;
+};
+
+// The root of the program built on the /proc/sys layer (E2E_FIXTURE_PROGRAM),
+// built afresh with `files`: the program reads it at start-up.
+inline std::filesystem::path fresh_fixture_sys(const std::vector<fixture_file> &files) {
+    const std::filesystem::path root = E2E_FIXTURE_SYS;
+    std::filesystem::remove_all(root);
+    for (const fixture_file &f : files)
+        test_support::write_file(root / f.path, f.content, f.mode);
+    return root;
+}
+
+// Why a program cannot be run under valgrind here, or the empty text when it can.
+inline std::string valgrind_unavailable() {
+#if defined(__SANITIZE_ADDRESS__)
+    return "the program is built with the address sanitizer, which valgrind cannot run";
+#else
+    if (std::system("valgrind --version >/dev/null 2>&1") != 0)
+        return "valgrind is not available";
+    return "";
+#endif
+}
+
+// `argv` under valgrind's leak check, its report written to `log`; valgrind
+// exits with status 99 when it found an error.
+inline std::vector<std::string> under_valgrind(const std::string &log,
+                                               const std::vector<std::string> &argv) {
+    std::vector<std::string> command = {"valgrind",
+                                        "--leak-check=full",
+                                        "--errors-for-leak-kinds=definite,indirect",
+                                        "--show-leak-kinds=definite,indirect",
+                                        "--error-exitcode=99",
+                                        "--log-file=" + log};
+    command.insert(command.end(), argv.begin(), argv.end());
+    return command;
 }
 
 inline tmux_test::session_options terminal(int width = 100, int height = 30) {

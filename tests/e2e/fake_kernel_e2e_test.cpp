@@ -1,13 +1,8 @@
 // The program on the in-memory kernel in a real terminal: the first screen,
 // expanding and collapsing, the option-dependent columns, help, the endings,
 // a write, and the start-up boxes.
-#include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -132,12 +127,8 @@ TEST_F(FakeKernelE2E, DescriptionsFullNamesIndentAndLabels) {
 }
 
 TEST_F(FakeKernelE2E, SetValueWritesThroughTheKernel) {
-    char log_path[] = "/tmp/mibscope_e2e_writes_XXXXXX";
-    const int fd = mkstemp(log_path);
-    ASSERT_GE(fd, 0);
-    close(fd);
-
-    tmux_session s(program({"--write-log", log_path}, {"-V"}), terminal());
+    const test_support::temp_file log;
+    tmux_session s(program({"--write-log", log.path()}, {"-V"}), terminal());
     ASSERT_TRUE(s.wait_for_text("+ hw"));
     s.send_keys({"Enter", "Down", "Down"});
     ASSERT_TRUE(wait_bottom(s, "kern.maxfiles"));
@@ -160,11 +151,8 @@ TEST_F(FakeKernelE2E, SetValueWritesThroughTheKernel) {
     s.send_keys({"q"});
     EXPECT_EQ(ending(s), "tty=restored\nrc=0\n");
 
-    std::ifstream in(log_path);
-    std::stringstream log;
-    log << in.rdbuf();
-    std::remove(log_path);
-    EXPECT_EQ(log.str(), "1.2 39300000\n"); // kern.maxfiles, 12345 as a 32-bit integer
+    // kern.maxfiles, 12345 as a 32-bit integer
+    EXPECT_EQ(e2e::read_file(log.path()), "1.2 39300000\n");
 }
 
 TEST_F(FakeKernelE2E, StartupBoxesEndWithStatusOne) {
@@ -204,26 +192,11 @@ TEST_F(FakeKernelE2E, CommandLineEndingsWriteTheirLines) {
 }
 
 TEST_F(FakeKernelE2E, BrowseSessionLeaksNothingUnderValgrind) {
-#if defined(__SANITIZE_ADDRESS__)
-    GTEST_SKIP() << "the program is built with the address sanitizer, which valgrind cannot run";
-#endif
-    if (std::system("valgrind --version >/dev/null 2>&1") != 0)
-        GTEST_SKIP() << "valgrind is not available";
-    char log_path[] = "/tmp/mibscope_e2e_valgrind_XXXXXX";
-    const int fd = mkstemp(log_path);
-    ASSERT_GE(fd, 0);
-    close(fd);
-    const std::vector<std::string> argv = {"valgrind",
-                                           "--leak-check=full",
-                                           "--errors-for-leak-kinds=definite,indirect",
-                                           "--show-leak-kinds=definite,indirect",
-                                           "--error-exitcode=99",
-                                           std::string("--log-file=") + log_path,
-                                           E2E_FAKE_PROGRAM,
-                                           "--mib",
-                                           E2E_FIXTURE_MIB,
-                                           "--",
-                                           "-V"};
+    if (const std::string why = e2e::valgrind_unavailable(); !why.empty())
+        GTEST_SKIP() << why;
+    const test_support::temp_file log;
+    const std::vector<std::string> argv =
+        e2e::under_valgrind(log.path(), {E2E_FAKE_PROGRAM, "--mib", E2E_FIXTURE_MIB, "--", "-V"});
     tmux_session s(checked(argv), terminal());
     const auto slow = std::chrono::seconds(30);
     ASSERT_TRUE(s.wait_for_text("+ hw", slow));
@@ -240,12 +213,9 @@ TEST_F(FakeKernelE2E, BrowseSessionLeaksNothingUnderValgrind) {
     ASSERT_TRUE(s.wait_for_text(".ncpu", slow));
     s.send_keys({"q"});
     ASSERT_TRUE(s.wait_for_exit(slow));
-    std::ifstream in(log_path);
-    std::stringstream log;
-    log << in.rdbuf();
-    std::remove(log_path);
-    EXPECT_EQ(s.output(), "tty=restored\nrc=0\n") << log.str();
-    EXPECT_NE(log.str().find("ERROR SUMMARY: 0 errors"), std::string::npos) << log.str();
+    const std::string report = e2e::read_file(log.path());
+    EXPECT_EQ(s.output(), "tty=restored\nrc=0\n") << report;
+    EXPECT_NE(report.find("ERROR SUMMARY: 0 errors"), std::string::npos) << report;
 }
 
 } // namespace

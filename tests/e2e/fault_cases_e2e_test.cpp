@@ -3,16 +3,13 @@
 // output, signals, values that vanish, grow, are refused or hold control
 // bytes, a 1 MiB value, and extreme indents and labels. Every session ends by
 // checking that the terminal's modes were given back.
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <csignal>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -27,39 +24,14 @@ namespace {
 namespace fs = std::filesystem;
 using e2e::checked;
 using e2e::ending;
+using e2e::fresh_fixture_sys;
 using e2e::line_with;
 using e2e::read_file;
 using e2e::terminal;
 using e2e::wait_bottom;
 using e2e::wait_gone;
+using test_support::temp_file;
 using tmux_test::tmux_session;
-
-void write_file(const fs::path &path, const std::string &content) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << content;
-}
-
-// A fresh fixture /proc/sys holding `files` (path below the root, content).
-fs::path fixture_sys(const std::vector<std::pair<std::string, std::string>> &files) {
-    const fs::path root = E2E_FIXTURE_SYS;
-    fs::remove_all(root);
-    for (const auto &[path, content] : files)
-        write_file(root / path, content);
-    return root;
-}
-
-// A temporary file name, removed with the object.
-struct temp_file {
-    temp_file() {
-        char name[] = "/tmp/mibscope_e2e_fault_XXXXXX";
-        const int fd = mkstemp(name);
-        if (fd >= 0)
-            close(fd);
-        path = name;
-    }
-    ~temp_file() { std::remove(path.c_str()); }
-    std::string path;
-};
 
 class FaultCasesE2E : public ::testing::Test {
   protected:
@@ -220,10 +192,10 @@ TEST_F(FaultCasesE2E, RedirectedOutputGetsOneLineAndNoEscapeCodes) {
     for (const redirect_case &c : cases) {
         temp_file out;
         tmux_session s(
-            checked({"/bin/sh", "-c", c.shell, E2E_FAKE_PROGRAM, E2E_FIXTURE_MIB, out.path}),
+            checked({"/bin/sh", "-c", c.shell, E2E_FAKE_PROGRAM, E2E_FIXTURE_MIB, out.path()}),
             terminal());
         EXPECT_EQ(ending(s), c.shown) << c.shell;
-        EXPECT_EQ(read_file(out.path), c.file) << c.shell;
+        EXPECT_EQ(read_file(out.path()), c.file) << c.shell;
     }
 }
 
@@ -286,7 +258,8 @@ TEST_F(FaultCasesE2E, SignalsAndCtrlCRestoreTheTerminal) {
 }
 
 TEST_F(FaultCasesE2E, ParametersThatVanishAfterTheSnapshot) {
-    const fs::path root = fixture_sys({{"kernel/hostname", "alpha\n"}, {"vm/swappiness", "60\n"}});
+    const fs::path root =
+        fresh_fixture_sys({{"kernel/hostname", "alpha\n"}, {"vm/swappiness", "60\n"}});
     tmux_session s(checked({E2E_FIXTURE_PROGRAM, "-V"}), terminal());
     ASSERT_TRUE(s.wait_for_text("+ vm"));
     // One file goes, another becomes a FIFO that nobody writes to.
@@ -321,7 +294,7 @@ TEST_F(FaultCasesE2E, ParametersThatVanishAfterTheSnapshot) {
 TEST_F(FaultCasesE2E, AValueThatGrowsAndAWriteTheKernelRefuses) {
     temp_file log;
     tmux_session s(checked(e2e::fake_program(
-                       {"--grow-after-probe", "kern.hostname", "--write-log", log.path}, {})),
+                       {"--grow-after-probe", "kern.hostname", "--write-log", log.path()}, {})),
                    terminal());
     ASSERT_TRUE(s.wait_for_text("+ hw"));
     s.send_keys({"Enter", "Down", "Down", "Down"});
@@ -355,7 +328,7 @@ TEST_F(FaultCasesE2E, AValueThatGrowsAndAWriteTheKernelRefuses) {
     ASSERT_TRUE(wait_gone(s, "<Close>"));
     s.send_keys({"q"});
     EXPECT_EQ(ending(s), "tty=restored\nrc=0\n");
-    EXPECT_EQ(read_file(log.path), "1.2 e02e000002000000\n");
+    EXPECT_EQ(read_file(log.path()), "1.2 e02e000002000000\n");
 }
 
 TEST_F(FaultCasesE2E, ControlBytesAreDrawnVisibly) {
@@ -386,7 +359,7 @@ TEST_F(FaultCasesE2E, ControlBytesAreDrawnVisibly) {
         EXPECT_EQ(ending(s), "tty=restored\nrc=0\n");
     }
     // On a fixture /proc/sys: a parameter whose very name holds an escape.
-    fixture_sys({{"kernel/n\x1b[1mame", "\x1b[5mblink\n"}});
+    fresh_fixture_sys({{"kernel/n\x1b[1mame", "\x1b[5mblink\n"}});
     tmux_session s(checked({E2E_FIXTURE_PROGRAM, "-V"}), terminal());
     ASSERT_TRUE(s.wait_for_text("+ kernel"));
     s.send_keys({"Enter", "Down"});
@@ -408,7 +381,7 @@ TEST_F(FaultCasesE2E, AOneMebibyteValueScrollsToItsLastByte) {
         value += "0123456789abcdef";
     value.resize((1u << 20) - 13);
     value += " END-OF-VALUE"; // 1 MiB in all
-    fixture_sys({{"kernel/big", value + "\n"}});
+    fresh_fixture_sys({{"kernel/big", value + "\n"}});
     tmux_session s(checked({E2E_FIXTURE_PROGRAM, "-V"}), terminal());
     ASSERT_TRUE(s.wait_for_text("+ kernel"));
     s.send_keys({"Enter"});

@@ -1,10 +1,7 @@
 // The program on the /proc/sys layer rooted at a fixture directory, in a real
 // terminal: names with dots, value previews, and a write that changes a file.
-#include <sys/stat.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -22,24 +19,17 @@ using e2e::terminal;
 using e2e::wait_bottom;
 using tmux_test::tmux_session;
 
-void write_file(const fs::path &path, const std::string &content, mode_t mode) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path) << content;
-    chmod(path.c_str(), mode);
-}
-
 // The program's root, built afresh: the program reads it at start-up and a
 // test writes to it.
 fs::path build_fixture() {
-    const fs::path root = E2E_FIXTURE_SYS;
-    fs::remove_all(root);
-    write_file(root / "kernel" / "hostname", "alpha\n", 0644);
-    write_file(root / "kernel" / "ostype", "Linux\n", 0444);
-    write_file(root / "net" / "eth0.1" / "mtu", "1500\n", 0644);
-    write_file(root / "net" / "ipv4" / "ip_forward", "0\n", 0644);
-    write_file(root / "vm" / "drop_caches", "", 0200);
-    write_file(root / "vm" / "swappiness", "60\n", 0644);
-    return root;
+    return e2e::fresh_fixture_sys({
+        {"kernel/hostname", "alpha\n"},
+        {"kernel/ostype", "Linux\n", 0444},
+        {"net/eth0.1/mtu", "1500\n"},
+        {"net/ipv4/ip_forward", "0\n"},
+        {"vm/drop_caches", "", 0200},
+        {"vm/swappiness", "60\n"},
+    });
 }
 
 class FixtureSysE2E : public ::testing::Test {

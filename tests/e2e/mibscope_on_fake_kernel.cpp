@@ -13,9 +13,11 @@
 #include <cstring>
 #include <exception>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/startup.h"
+#include "tests/support/command_line.h"
 #include "tests/support/fake_kernel.h"
 
 int main(int argc, char **argv) {
@@ -75,9 +77,8 @@ int main(int argc, char **argv) {
     }
 
     // The program sees its own name followed by the remaining arguments.
-    std::vector<char *> program_argv{argv[0]};
-    for (; i < argc; ++i)
-        program_argv.push_back(argv[i]);
-    program_argv.push_back(nullptr);
-    return mibscope::mibscope_main(static_cast<int>(program_argv.size()) - 1, program_argv.data());
+    std::vector<std::string> program_args = {argv[0]};
+    program_args.insert(program_args.end(), argv + i, argv + argc);
+    test_support::command_line program(std::move(program_args));
+    return mibscope::mibscope_main(program.argc(), program.argv());
 }

@@ -22,24 +22,6 @@ std::string first_line(const char *path) {
     return line;
 }
 
-// Presses Down until the focused row's bottom text is `name`; false when the
-// list ends first or after `limit` presses.
-bool move_to(tmux_session &s, const std::string &name, int limit) {
-    std::string bottom = e2e::bottom_of(s.screen());
-    for (int i = 0; i < limit && bottom != name; ++i) {
-        const std::string before = bottom;
-        s.send_keys({"Down"});
-        if (!s.wait_until(
-                [&](const std::string &screen) {
-                    bottom = e2e::bottom_of(screen);
-                    return bottom != before;
-                },
-                std::chrono::milliseconds(500)))
-            return false;
-    }
-    return bottom == name;
-}
-
 TEST(ProcSysE2E, BrowseKernelParametersReadOnly) {
     if (!tmux_test::tmux_available())
         GTEST_SKIP() << "tmux is not available";
@@ -52,13 +34,13 @@ TEST(ProcSysE2E, BrowseKernelParametersReadOnly) {
     ASSERT_TRUE(s.wait_for_text("+ kernel"));
     // Move down to kernel, whatever comes before it on this machine, expand
     // it and move on to kernel.ostype.
-    ASSERT_TRUE(move_to(s, "kernel", 40)) << s.screen();
+    ASSERT_TRUE(e2e::move_down_to(s, "kernel", 40)) << s.screen();
     s.send_keys({"Enter"});
     ASSERT_TRUE(s.wait_for_text("- kernel"));
-    ASSERT_TRUE(move_to(s, "kernel.ostype", 400)) << s.screen();
+    ASSERT_TRUE(e2e::move_down_to(s, "kernel.ostype", 400)) << s.screen();
     EXPECT_NE(e2e::line_with(s.screen(), ".ostype").find(ostype), std::string::npos) << s.screen();
     s.send_keys({"Home"});
-    ASSERT_TRUE(move_to(s, "kernel", 40)) << s.screen();
+    ASSERT_TRUE(e2e::move_down_to(s, "kernel", 40)) << s.screen();
     s.send_keys({"Enter"});
     ASSERT_TRUE(s.wait_for_text("+ kernel"));
     s.send_keys({"Escape"});

@@ -3,14 +3,11 @@
 // on a fixture /proc/sys tree, on this machine's /proc/sys as root, and a
 // session under valgrind.
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -29,22 +26,9 @@ using e2e::read_file;
 using e2e::terminal;
 using e2e::wait_bottom;
 using e2e::wait_gone;
+using test_support::temp_file;
 using tmux_test::tmux_session;
 using text_rows = std::vector<std::string>;
-
-// A temporary file for the fake kernel's write log, removed at the end.
-struct temp_file {
-    temp_file() {
-        const int fd = mkstemp(path);
-        if (fd >= 0)
-            close(fd);
-    }
-    ~temp_file() { std::remove(path); }
-    temp_file(const temp_file &) = delete;
-    temp_file &operator=(const temp_file &) = delete;
-    std::string content() const { return read_file(path); }
-    char path[40] = "/tmp/mibscope_e2e_set_value_XXXXXX";
-};
 
 std::vector<std::string> fake_program(const std::string &write_log,
                                       const std::vector<std::string> &options = {}) {
@@ -236,7 +220,7 @@ TEST_F(PropertiesSetValueE2E, SetValueWritesWhatIsConfirmedAndNothingElse) {
     };
 
     temp_file log;
-    tmux_session s(fake_program(log.path), terminal(100, 40));
+    tmux_session s(fake_program(log.path()), terminal(100, 40));
     ASSERT_TRUE(s.started());
     expand_kern_and_hw(s);
     std::string written;
@@ -254,7 +238,7 @@ TEST_F(PropertiesSetValueE2E, SetValueWritesWhatIsConfirmedAndNothingElse) {
         EXPECT_TRUE(shows_box(s, c.result, "", {c.result}));
         if (!c.written.empty())
             written += c.written + "\n";
-        EXPECT_EQ(log.content(), written);
+        EXPECT_EQ(read_file(log.path()), written);
         s.send_keys({"Enter"});
         EXPECT_TRUE(back_on_row(s, c.result, c.row));
     }
@@ -271,12 +255,12 @@ TEST_F(PropertiesSetValueE2E, SetValueWritesWhatIsConfirmedAndNothingElse) {
         s.send_keys(close);
         EXPECT_TRUE(back_on_row(s, "Write the new value", "kern.maxfiles"));
         EXPECT_EQ(s.screen().find("->"), std::string::npos) << s.screen();
-        EXPECT_EQ(log.content(), written);
+        EXPECT_EQ(read_file(log.path()), written);
     }
 
     s.send_keys({"q"});
     EXPECT_EQ(ending(s), "tty=restored\nrc=0\n");
-    EXPECT_EQ(log.content(), written);
+    EXPECT_EQ(read_file(log.path()), written);
 }
 
 TEST_F(PropertiesSetValueE2E, SetValueRefusesWhatCannotBeWritten) {
@@ -293,7 +277,7 @@ TEST_F(PropertiesSetValueE2E, SetValueRefusesWhatCannotBeWritten) {
         {"kern", "Enter", "This parametes has not WR flag"},
     };
     temp_file log;
-    tmux_session s(fake_program(log.path), terminal(100, 40));
+    tmux_session s(fake_program(log.path()), terminal(100, 40));
     ASSERT_TRUE(s.started());
     expand_kern_and_hw(s);
     for (const refusal_case &c : cases) {
@@ -307,22 +291,13 @@ TEST_F(PropertiesSetValueE2E, SetValueRefusesWhatCannotBeWritten) {
     }
     s.send_keys({"q"});
     EXPECT_EQ(ending(s), "tty=restored\nrc=0\n");
-    EXPECT_EQ(log.content(), "");
-}
-
-void write_fixture_file(const fs::path &path, const std::string &content, mode_t mode) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path) << content;
-    chmod(path.c_str(), mode);
+    EXPECT_EQ(read_file(log.path()), "");
 }
 
 TEST_F(PropertiesSetValueE2E, FixtureProcSysPropertiesAndWrites) {
-    // The program's root, built afresh: it is read at start-up.
-    const fs::path root = E2E_FIXTURE_SYS;
-    fs::remove_all(root);
+    const fs::path root = e2e::fresh_fixture_sys(
+        {{"kernel/hostname", "alpha\n"}, {"kernel/ostype", "Linux\n", 0444}});
     const fs::path hostname = root / "kernel" / "hostname";
-    write_fixture_file(hostname, "alpha\n", 0644);
-    write_fixture_file(root / "kernel" / "ostype", "Linux\n", 0444);
 
     tmux_session s(checked({E2E_FIXTURE_PROGRAM}), terminal(100, 40));
     ASSERT_TRUE(s.started());
@@ -455,26 +430,13 @@ TEST_F(PropertiesSetValueE2E, RealProcSysSetValueOnDomainnameAsRoot) {
 }
 
 TEST_F(PropertiesSetValueE2E, EditingSessionLeaksNothingUnderValgrind) {
-#if defined(__SANITIZE_ADDRESS__)
-    GTEST_SKIP() << "the program is built with the address sanitizer, which valgrind cannot run";
-#endif
-    if (std::system("valgrind --version >/dev/null 2>&1") != 0)
-        GTEST_SKIP() << "valgrind is not available";
+    if (const std::string why = e2e::valgrind_unavailable(); !why.empty())
+        GTEST_SKIP() << why;
     temp_file valgrind_log;
     temp_file write_log;
-    std::vector<std::string> argv = {"valgrind",
-                                     "--leak-check=full",
-                                     "--errors-for-leak-kinds=definite,indirect",
-                                     "--show-leak-kinds=definite,indirect",
-                                     "--error-exitcode=99",
-                                     std::string("--log-file=") + valgrind_log.path,
-                                     E2E_FAKE_PROGRAM,
-                                     "--mib",
-                                     E2E_FIXTURE_MIB,
-                                     "--write-log",
-                                     write_log.path,
-                                     "--",
-                                     "-V"};
+    const std::vector<std::string> argv =
+        e2e::under_valgrind(valgrind_log.path(), {E2E_FAKE_PROGRAM, "--mib", E2E_FIXTURE_MIB,
+                                                  "--write-log", write_log.path(), "--", "-V"});
     tmux_session s(checked(argv), terminal(100, 40));
     const auto slow = std::chrono::seconds(30);
     auto gone = [&](const std::string &text) {
@@ -557,10 +519,10 @@ TEST_F(PropertiesSetValueE2E, EditingSessionLeaksNothingUnderValgrind) {
     ASSERT_TRUE(s.wait_for_text("+ kern", slow));
     s.send_keys({"q"});
     ASSERT_TRUE(s.wait_for_exit(slow));
-    const std::string report = read_file(valgrind_log.path);
+    const std::string report = read_file(valgrind_log.path());
     EXPECT_EQ(s.output(), "tty=restored\nrc=0\n") << report;
     EXPECT_NE(report.find("ERROR SUMMARY: 0 errors"), std::string::npos) << report;
-    EXPECT_EQ(write_log.content(), "1.2 41010000\n1.3 6265746100\n");
+    EXPECT_EQ(read_file(write_log.path()), "1.2 41010000\n1.3 6265746100\n");
 }
 
 } // namespace

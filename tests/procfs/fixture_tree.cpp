@@ -3,11 +3,8 @@
 #include "platform/kernel.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,31 +19,7 @@ void check(bool ok, const std::string &what) {
         throw std::runtime_error(what + ": " + std::strerror(errno));
 }
 
-// Gives the owner full access to every directory below `dir`, so that the
-// tree can be removed whatever modes a test left.
-void open_up(const fs::path &dir) {
-    ::chmod(dir.c_str(), 0700);
-    std::error_code ec;
-    for (const auto &e : fs::directory_iterator(dir, ec))
-        if (e.is_directory(ec) && !e.is_symlink(ec))
-            open_up(e.path());
-}
-
 } // namespace
-
-fixture_tree::fixture_tree() {
-    const char *tmp = std::getenv("TMPDIR");
-    std::string pattern =
-        std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/procfs-fixture-XXXXXX";
-    check(mkdtemp(pattern.data()) != nullptr, "mkdtemp");
-    root_ = pattern;
-}
-
-fixture_tree::~fixture_tree() {
-    open_up(root_);
-    std::error_code ec;
-    fs::remove_all(root_, ec);
-}
 
 void fixture_tree::dir(const std::string &relative, mode_t mode) const {
     check(mkdir(path(relative).c_str(), 0700) == 0, "mkdir " + relative);
@@ -55,12 +28,7 @@ void fixture_tree::dir(const std::string &relative, mode_t mode) const {
 
 void fixture_tree::file(const std::string &relative, const std::string &content,
                         mode_t mode) const {
-    {
-        std::ofstream out(path(relative), std::ios::binary | std::ios::trunc);
-        out << content;
-        check(out.good(), "write " + relative);
-    }
-    chmod(relative, mode);
+    test_support::write_file(path(relative), content, mode);
 }
 
 void fixture_tree::chmod(const std::string &relative, mode_t mode) const {
@@ -74,10 +42,7 @@ void fixture_tree::remove(const std::string &relative) const {
 }
 
 std::string fixture_tree::content(const std::string &relative) const {
-    std::ifstream in(path(relative), std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
+    return test_support::read_file(path(relative));
 }
 
 std::vector<const oidtree_object *> all_nodes(const oidtree_list *list) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/oidtree.h"
+#include "tests/support/temp_files.h"
 
 #include <string>
 #include <sys/types.h>
@@ -13,13 +14,10 @@ namespace procfs_test {
 
 class fixture_tree {
   public:
-    fixture_tree();
-    ~fixture_tree();
-    fixture_tree(const fixture_tree &) = delete;
-    fixture_tree &operator=(const fixture_tree &) = delete;
+    fixture_tree() : root_("procfs-fixture") {}
 
-    const std::string &root() const { return root_; }
-    std::string path(const std::string &relative) const { return root_ + "/" + relative; }
+    const std::string &root() const { return root_.path(); }
+    std::string path(const std::string &relative) const { return root() + "/" + relative; }
 
     // Each creates its entry (parents must exist) and sets its mode exactly.
     void dir(const std::string &relative, mode_t mode = 0755) const;
@@ -30,7 +28,7 @@ class fixture_tree {
     std::string content(const std::string &relative) const;
 
   private:
-    std::string root_;
+    test_support::temp_dir root_;
 };
 
 // A snapshot released when it goes out of scope.
