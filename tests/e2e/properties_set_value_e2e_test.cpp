@@ -2,10 +2,8 @@
 // in-memory kernel (numbers, strings, a list, refused nodes and refused texts),
 // on a fixture /proc/sys tree, on this machine's /proc/sys as root, and a
 // session under valgrind.
-#include <fcntl.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -354,59 +352,38 @@ TEST_F(PropertiesSetValueE2E, FixtureProcSysPropertiesAndWrites) {
     EXPECT_EQ(ending(s), "tty=restored\nrc=0\n");
 }
 
-// What Linux's own sysctl shows for `name`, or the file's first line when the
-// tool is not installed.
-std::string linux_sysctl(const std::string &name, const std::string &file) {
-    for (const char *tool : {"/usr/sbin/sysctl", "/sbin/sysctl"}) {
-        if (access(tool, X_OK) != 0)
-            continue;
-        std::string out;
-        const std::string command = std::string(tool) + " -n " + name + " 2>/dev/null";
-        if (std::FILE *p = popen(command.c_str(), "r")) {
-            char buf[256];
-            while (std::fgets(buf, sizeof buf, p))
-                out += buf;
-            pclose(p);
-        }
-        if (!out.empty() && out.back() == '\n')
-            out.pop_back();
-        return out;
-    }
-    std::string line = read_file(file);
-    if (!line.empty() && line.back() == '\n')
-        line.pop_back();
-    return line;
-}
+// The shell line, run in a UTS namespace of its own, that runs "$@" and then
+// prints domainname=<value> as Linux's own sysctl shows it there (the file's
+// content where the tool is missing).
+const char *const report_domainname =
+    "\"$@\"; rc=$?; "
+    "v=$( (/usr/sbin/sysctl -n kernel.domainname || /sbin/sysctl -n kernel.domainname || "
+    "cat /proc/sys/kernel/domainname) 2>/dev/null); "
+    "echo \"domainname=$v\"; exit $rc";
 
-// Writes `text` to a /proc/sys file with one write(2); false when refused.
-bool write_parameter(const char *path, const std::string &text) {
-    const int fd = open(path, O_WRONLY | O_TRUNC | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool ok = write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
-    return close(fd) == 0 && ok;
-}
-
-TEST_F(PropertiesSetValueE2E, RealProcSysSetValueOnDomainnameAsRoot) {
+// A write on the real /proc/sys: kernel.domainname, which a UTS namespace
+// holds privately. Everything that writes runs in a namespace of its own, so
+// the host's domain name is never changed.
+TEST_F(PropertiesSetValueE2E, RealProcSysSetValueOnDomainnameInAUtsNamespace) {
     const char *const path = "/proc/sys/kernel/domainname";
     if (geteuid() != 0)
         GTEST_SKIP() << "needs root to write " << path;
+    // A throwaway namespace tells whether this machine gives one and whether
+    // its /proc/sys takes writes at all (a container may mount it read-only).
+    if (std::system("unshare --uts /bin/sh -c 'echo mibscope-probe > "
+                    "/proc/sys/kernel/domainname' 2>/dev/null") != 0)
+        GTEST_SKIP() << "no UTS namespace of its own, or " << path << " cannot be written here";
     std::string old = read_file(path);
     if (!old.empty() && old.back() == '\n')
         old.pop_back();
-    // Writing its own value back tells whether this /proc/sys takes writes at all
-    // (a container may mount it read-only).
-    if (old.empty() || !write_parameter(path, old))
-        GTEST_SKIP() << path << " cannot be written here";
-    struct restore_guard {
-        const char *path;
-        std::string value;
-        ~restore_guard() { write_parameter(path, value); }
-    } restore{path, old};
+    ASSERT_FALSE(old.empty());
     const std::string fresh =
         old == "mibscope-e2e.test" ? "mibscope-e2e.other" : "mibscope-e2e.test";
 
-    tmux_session s(checked({E2E_REAL_PROGRAM}), terminal(120, 40));
+    // The namespace starts with a copy of the host's domain name.
+    tmux_session s(
+        checked({"unshare", "--uts", "/bin/sh", "-c", report_domainname, "sh", E2E_REAL_PROGRAM}),
+        terminal(120, 40));
     ASSERT_TRUE(s.wait_for_text("+ kernel", std::chrono::seconds(10)));
     ASSERT_TRUE(e2e::move_down_to(s, "kernel", 60)) << s.screen();
     s.send_keys({"Enter"});
@@ -422,11 +399,15 @@ TEST_F(PropertiesSetValueE2E, RealProcSysSetValueOnDomainnameAsRoot) {
     s.send_keys({"Enter"});
     const std::string result = old + " -> " + fresh;
     EXPECT_TRUE(shows_box(s, result, "", {result}));
-    EXPECT_EQ(linux_sysctl("kernel.domainname", path), fresh);
     s.send_keys({"Enter"});
     EXPECT_TRUE(back_on_row(s, result, "kernel.domainname"));
     s.send_keys({"q"});
-    EXPECT_EQ(ending(s), "tty=restored\nrc=0\n");
+    // The namespace took the new name; the host kept its own.
+    EXPECT_EQ(ending(s), "domainname=" + fresh + "\ntty=restored\nrc=0\n");
+    std::string host = read_file(path);
+    if (!host.empty() && host.back() == '\n')
+        host.pop_back();
+    EXPECT_EQ(host, old);
 }
 
 TEST_F(PropertiesSetValueE2E, EditingSessionLeaksNothingUnderValgrind) {
